@@ -1,0 +1,2 @@
+// The commands of moravel-cli come here.
+namespace moravel::cli {}

@@ -1,0 +1,2 @@
+// The cleaning run, the clean command and restore come here.
+namespace moravel {}

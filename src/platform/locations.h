@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+
+namespace moravel {
+
+// Where Moravel finds the folders it works with. Every lookup is made anew at each call.
+// An empty result means the lookup failed: callers must then neither read nor write anywhere
+// (never relative to the working directory).
+class Locations {
+public:
+    virtual ~Locations() = default;
+    // The user's own desktop (common false) or the desktop shared by all users (common true).
+    virtual QString desktopFolder(bool common) const = 0;
+    // The per-user data folder holding the configuration file and the cleaning log.
+    virtual QString dataFolder() const = 0;
+    // The user's documents folder.
+    virtual QString documentsFolder() const = 0;
+    // The folder whose entries the desktop session starts at login.
+    virtual QString startupFolder() const = 0;
+};
+
+// The freedesktop folders of the running user, through QStandardPaths. Linux has no desktop
+// shared by all users, so that lookup always fails; a desktop that xdg-user-dirs set to the
+// home folder itself (its way of saying "none") or to a relative path fails too.
+class XdgLocations final : public Locations {
+public:
+    QString desktopFolder(bool common) const override;
+    QString dataFolder() const override;
+    QString documentsFolder() const override;
+    QString startupFolder() const override;
+};
+
+// Folders given by the caller; tests use it to give the shared desktop a folder of its own.
+class FixedLocations final : public Locations {
+public:
+    QString userDesktop;
+    QString commonDesktop;
+    QString data;
+    QString documents;
+    QString startup;
+
+    QString desktopFolder(bool common) const override { return common ? commonDesktop : userDesktop; }
+    QString dataFolder() const override { return data; }
+    QString documentsFolder() const override { return documents; }
+    QString startupFolder() const override { return startup; }
+};
+
+} // namespace moravel

@@ -1,0 +1,2 @@
+// The windows come here.
+namespace moravel {}
