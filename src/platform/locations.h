@@ -40,7 +40,9 @@ public:
     QString documents;
     QString startup;
 
-    QString desktopFolder(bool common) const override { return common ? commonDesktop : userDesktop; }
+    QString desktopFolder(bool common) const override {
+        return common ? commonDesktop : userDesktop;
+    }
     QString dataFolder() const override { return data; }
     QString documentsFolder() const override { return documents; }
     QString startupFolder() const override { return startup; }

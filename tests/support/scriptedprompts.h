@@ -17,7 +17,7 @@ public:
     QStringList messages; // plain message boxes, in order
     QStringList warnings;
     QStringList questions;
-    QList<bool> answers;      // answers to confirmYesNo, in order; yes when the script runs out
+    QList<bool> answers;       // answers to confirmYesNo, in order; yes when the script runs out
     QStringList pickedFolders; // answers to browseForFolder; cancel when the script runs out
     QStringList pickerStarts;
 
