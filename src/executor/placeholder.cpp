@@ -1,2 +1,0 @@
-// The cleaning run, the clean command and restore come here.
-namespace moravel {}
