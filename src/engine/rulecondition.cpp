@@ -1,0 +1,63 @@
+#include "engine/rulecondition.h"
+
+#include "engine/clock.h"
+#include "engine/maskmatcher.h"
+#include "engine/task.h"
+#include "engine/texts.h"
+
+#include <cmath>
+
+namespace moravel {
+
+namespace {
+
+constexpr double bytesPerMegabyte = 1024.0 * 1024.0;
+
+// Whether a date lies more than `days` days away from today at 00:00, in either direction.
+bool fartherThan(DateTimeValue when, std::int32_t days, const Clock& clock) {
+    const DateTimeValue today = toDateTimeValue(clock.now().toLocalTime().date());
+    return std::fabs(today - when) > days;
+}
+
+} // namespace
+
+bool ruleCondition::matches(const task& item, const Clock& clock) const {
+    switch (type) {
+    case conditions::NameMask:
+        return matchesMask(item.name, mask);
+    case conditions::SizeAbove:
+        return static_cast<double>(item.size) / bytesPerMegabyte > size;
+    case conditions::ModifiedBefore:
+        return fartherThan(item.modified, time, clock);
+    case conditions::AccessedBefore:
+        return fartherThan(item.accessed, time, clock);
+    case conditions::IsFolder:
+        return item.isFolder;
+    default:
+        // Only a hand-edited file holds another type; it must never let an item through.
+        return false;
+    }
+}
+
+QString ruleCondition::describe() const {
+    switch (type) {
+    case conditions::NameMask:
+        return texts::nameLike(mask);
+    case conditions::SizeAbove:
+        return texts::sizeAbove(size);
+    case conditions::ModifiedBefore:
+        return texts::lastChangeBefore(time);
+    case conditions::AccessedBefore:
+        return texts::lastAccessBefore(time);
+    case conditions::IsFolder:
+        return texts::isFolder();
+    default:
+        return {};
+    }
+}
+
+std::unique_ptr<ruleCondition> ruleCondition::clone() const {
+    return std::make_unique<ruleCondition>(*this);
+}
+
+} // namespace moravel
