@@ -1,0 +1,370 @@
+#include "platform/shelloperations.h"
+
+#include "platform/filetree.h"
+#include "platform/prompts.h"
+#include "platform/shelltexts.h"
+#include "platform/trash.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace moravel {
+
+using filetree::Failure;
+using filetree::Fd;
+
+namespace {
+
+// A folder holding this many items of one name is not worth searching further.
+constexpr int lastCandidate = 100000;
+
+QString candidateName(const QString& name, bool isFolder, int number) {
+    if (number < 2) {
+        return name;
+    }
+    const QString suffix = QStringLiteral(" (%1)").arg(number);
+    // A name that starts with its only dot (".profile") has no extension.
+    const qsizetype dot = isFolder ? -1 : name.lastIndexOf(u'.');
+    if (dot <= 0) {
+        return name + suffix;
+    }
+    return name.left(dot) + suffix + name.mid(dot);
+}
+
+QString parentOf(const QString& path) {
+    return QFileInfo(path).path();
+}
+
+// The item an operation works on, looked at without following a link.
+struct Item {
+    QString path;
+    QByteArray native;
+    QString name;
+    bool isFolder = false;
+    struct stat status {};
+
+    bool lookAt(const QString& given, Failure& failure) {
+        // Cleaning also drops a trailing "/", which would make the system follow a link.
+        path = QDir::cleanPath(given);
+        native = QFile::encodeName(path);
+        name = QFileInfo(path).fileName();
+        if (::lstat(native.constData(), &status) != 0) {
+            failure.set(errno, native);
+            return false;
+        }
+        if (name.isEmpty() || name == u"." || name == u"..") {
+            failure.set(EINVAL, native);
+            return false;
+        }
+        isFolder = S_ISDIR(status.st_mode);
+        return true;
+    }
+};
+
+// The folder an item goes into, held open so that it cannot be swapped for another meanwhile.
+struct Destination {
+    Fd dir;
+    dev_t device = 0;
+    ino_t inode = 0;
+
+    bool open(const QString& folder, Failure& failure) {
+        dir = Fd(::open(QFile::encodeName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        struct stat status {};
+        if (!dir.valid() || ::fstat(dir.get(), &status) != 0) {
+            // Never created on the fly: a mistyped folder must not become a new one, nor the
+            // name of a file that takes the item's place.
+            if (errno == ENOENT) {
+                failure.set(shelltexts::noSuchFolder(), {});
+            } else if (errno == ENOTDIR) {
+                failure.set(shelltexts::notAFolder(), {});
+            } else {
+                failure.set(errno, {});
+            }
+            return false;
+        }
+        device = status.st_dev;
+        inode = status.st_ino;
+        return true;
+    }
+
+    // Whether this folder is `folder` or lies somewhere inside it.
+    bool isWithin(const struct stat& folder) const {
+        Fd current(::openat(dir.get(), ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+        struct stat here {};
+        if (!current.valid() || ::fstat(current.get(), &here) != 0) {
+            return false;
+        }
+        for (;;) {
+            if (here.st_dev == folder.st_dev && here.st_ino == folder.st_ino) {
+                return true;
+            }
+            Fd up(::openat(current.get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+            struct stat above {};
+            if (!up.valid() || ::fstat(up.get(), &above) != 0 ||
+                (above.st_dev == here.st_dev && above.st_ino == here.st_ino)) {
+                return false;
+            }
+            current = std::move(up);
+            here = above;
+        }
+    }
+};
+
+// Renames `fromName` of `fromDir` to the first free name after `wanted` in `toDir`, never
+// replacing anything that is there or arrives there meanwhile. Returns 0 or an error number;
+// -1 when no free name was found.
+int placeUnder(int fromDir, const QByteArray& fromName, int toDir, const QString& wanted,
+               bool isFolder, QString& arrived) {
+    for (int number = 1; number <= lastCandidate; ++number) {
+        const QString candidate = candidateName(wanted, isFolder, number);
+        const QByteArray target = QFile::encodeName(candidate);
+        if (::renameat2(fromDir, fromName.constData(), toDir, target.constData(),
+                        RENAME_NOREPLACE) == 0) {
+            arrived = candidate;
+            return 0;
+        }
+        int error = errno;
+        if (error == EINVAL && !isFolder) {
+            // A file system without RENAME_NOREPLACE (NFS): a hard link is made only under a
+            // free name, and the old name is dropped once the new one holds the item.
+            if (::linkat(fromDir, fromName.constData(), toDir, target.constData(), 0) == 0) {
+                if (::unlinkat(fromDir, fromName.constData(), 0) == 0) {
+                    arrived = candidate;
+                    return 0;
+                }
+                error = errno;
+                ::unlinkat(toDir, target.constData(), 0);
+                return error;
+            }
+            error = errno == EEXIST ? EEXIST : EINVAL;
+        }
+        if (error != EEXIST) {
+            return error;
+        }
+    }
+    return -1;
+}
+
+void setPlacementFailure(Failure& failure, int error) {
+    if (error < 0) {
+        failure.set(shelltexts::noFreeName(), {});
+    } else {
+        failure.set(error, {});
+    }
+}
+
+// Copies the item to a hidden temporary name in the destination, so that nobody sees a partial
+// copy under the item's name. On failure nothing of the copy is left.
+bool copyToTemporary(const Item& item, const Destination& destination, bool checkRemovable,
+                     QByteArray& temporary, Failure& failure) {
+    filetree::CopyOptions options;
+    options.checkRemovable = checkRemovable;
+    options.destinationDevice = destination.device;
+    options.destinationInode = destination.inode;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        temporary = ".moravel-" + QByteArray::number(QRandomGenerator::global()->generate64(), 16) +
+                    ".part";
+        failure = Failure();
+        if (filetree::copyItem(item.native, destination.dir.get(), temporary, options, failure)) {
+            return true;
+        }
+        // The temporary name was taken by chance: nothing of ours is there, so try another.
+        if (failure.error == EEXIST && failure.where == item.path) {
+            continue;
+        }
+        Failure ignored;
+        filetree::removeItem(destination.dir.get(), temporary, true, ignored);
+        return false;
+    }
+    return false;
+}
+
+} // namespace
+
+bool ShellOperations::shellMove(const QString& source, const QString& destinationFolder,
+                                QString* arrivedName) {
+    Item item;
+    Failure failure;
+    const auto fail = [&] {
+        m_prompts.showMessage(shelltexts::moveFailed().arg(item.path, destinationFolder,
+                                                           failure.describe(item.native)));
+        return false;
+    };
+    if (!item.lookAt(source, failure)) {
+        return fail();
+    }
+    Destination destination;
+    if (!destination.open(destinationFolder, failure)) {
+        return fail();
+    }
+    struct stat parent {};
+    if (::stat(QFile::encodeName(parentOf(item.path)).constData(), &parent) == 0 &&
+        parent.st_dev == destination.device && parent.st_ino == destination.inode) {
+        // Already in that folder.
+        if (arrivedName != nullptr) {
+            *arrivedName = item.name;
+        }
+        return true;
+    }
+    if (item.isFolder && destination.isWithin(item.status)) {
+        failure.set(shelltexts::insideItself(), {});
+        return fail();
+    }
+
+    QString arrived;
+    const int error =
+        placeUnder(AT_FDCWD, item.native, destination.dir.get(), item.name, item.isFolder, arrived);
+    if (error != 0 && error != EXDEV) {
+        setPlacementFailure(failure, error);
+        return fail();
+    }
+    if (error == EXDEV) {
+        // Another file system: copy, put the copy in place, and only then remove the source.
+        // Whatever cannot be removed afterwards is refused before anything is copied.
+        if (!filetree::checkRemovable(QFile::encodeName(parentOf(item.path)), item.native,
+                                      failure)) {
+            return fail();
+        }
+        QByteArray temporary;
+        if (!copyToTemporary(item, destination, true, temporary, failure)) {
+            return fail();
+        }
+        if (const int placed = placeUnder(destination.dir.get(), temporary, destination.dir.get(),
+                                          item.name, item.isFolder, arrived);
+            placed != 0) {
+            Failure ignored;
+            filetree::removeItem(destination.dir.get(), temporary, true, ignored);
+            setPlacementFailure(failure, placed);
+            return fail();
+        }
+        if (!filetree::removeItem(AT_FDCWD, item.native, false, failure)) {
+            if (!item.isFolder) {
+                // The file is still whole where it was: take the copy back.
+                Failure ignored;
+                filetree::removeItem(destination.dir.get(), QFile::encodeName(arrived), true,
+                                     ignored);
+                return fail();
+            }
+            // Part of the folder is gone from its old place; the copy holds all of it, so it
+            // stays, and the user learns what is left behind.
+            m_prompts.showMessage(shelltexts::sourceNotRemoved().arg(
+                item.path, destinationFolder, arrived, failure.describe(item.native)));
+        }
+    }
+    if (arrivedName != nullptr) {
+        *arrivedName = arrived;
+    }
+    return true;
+}
+
+bool ShellOperations::shellCopy(const QString& source, const QString& destination,
+                                QString* arrivedName) {
+    Item item;
+    Failure failure;
+    const auto fail = [&] {
+        m_prompts.showMessage(
+            shelltexts::copyFailed().arg(item.path, destination, failure.describe(item.native)));
+        return false;
+    };
+    if (!item.lookAt(source, failure)) {
+        return fail();
+    }
+    QString folder = QDir::cleanPath(destination);
+    QString wanted = item.name;
+    struct stat status {};
+    if (::stat(QFile::encodeName(folder).constData(), &status) == 0) {
+        if (!S_ISDIR(status.st_mode)) {
+            if (item.isFolder) {
+                failure.set(shelltexts::notAFolder(), {});
+                return fail();
+            }
+            // The full path of a file that exists: the copy goes beside it, under a new name.
+            wanted = QFileInfo(folder).fileName();
+            folder = parentOf(folder);
+        }
+    } else if (errno == ENOENT && !item.isFolder) {
+        // The full path of a file that does not exist yet: a single file is copied under it.
+        wanted = QFileInfo(folder).fileName();
+        folder = parentOf(folder);
+    } else if (errno == ENOENT) {
+        failure.set(shelltexts::noSuchFolder(), {});
+        return fail();
+    } else {
+        failure.set(errno, {});
+        return fail();
+    }
+
+    Destination target;
+    if (!target.open(folder, failure)) {
+        return fail();
+    }
+    if (item.isFolder && target.isWithin(item.status)) {
+        failure.set(shelltexts::insideItself(), {});
+        return fail();
+    }
+    QByteArray temporary;
+    if (!copyToTemporary(item, target, false, temporary, failure)) {
+        return fail();
+    }
+    QString arrived;
+    if (const int placed = placeUnder(target.dir.get(), temporary, target.dir.get(), wanted,
+                                      item.isFolder, arrived);
+        placed != 0) {
+        Failure ignored;
+        filetree::removeItem(target.dir.get(), temporary, true, ignored);
+        setPlacementFailure(failure, placed);
+        return fail();
+    }
+    if (arrivedName != nullptr) {
+        *arrivedName = arrived;
+    }
+    return true;
+}
+
+bool ShellOperations::shellDelete(const QString& path, bool recycle) {
+    Item item;
+    Failure failure;
+    const auto fail = [&](const QString& reason) {
+        m_prompts.showMessage(recycle ? shelltexts::trashFailed().arg(item.path, reason)
+                                      : shelltexts::deleteFailed().arg(item.path, reason));
+        return false;
+    };
+    if (!item.lookAt(path, failure)) {
+        return fail(failure.describe(item.native));
+    }
+    if (recycle) {
+        QString reason;
+        if (!moveToTrash(item.path, reason)) {
+            return fail(reason);
+        }
+        return true;
+    }
+    if (!filetree::removeItem(AT_FDCWD, item.native, false, failure)) {
+        return fail(failure.describe(item.native));
+    }
+    return true;
+}
+
+QString freeNameIn(const QString& folder, const QString& name, bool isFolder) {
+    const QString base = folder.endsWith(u'/') ? folder : folder + u'/';
+    for (int number = 1; number < lastCandidate; ++number) {
+        const QString candidate = candidateName(name, isFolder, number);
+        struct stat status {};
+        // lstat: a dangling link takes its name as much as a file does.
+        if (::lstat(QFile::encodeName(base + candidate).constData(), &status) != 0 &&
+            errno == ENOENT) {
+            return candidate;
+        }
+    }
+    return candidateName(name, isFolder, lastCandidate);
+}
+
+} // namespace moravel
