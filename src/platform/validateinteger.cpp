@@ -29,7 +29,7 @@ int hexDigitValue(QChar c) {
 std::optional<qint32> parseInteger(const QString& text) {
     qsizetype i = 0;
     const qsizetype n = text.size();
-    while (i < n && (text[i] == u' ' || text[i] == u'\t')) {
+    while (i < n && text[i] == u' ') {
         ++i;
     }
     bool negative = false;
