@@ -1,0 +1,219 @@
+#include "scanner/taskmanager.h"
+
+#include "engine/errorcontrol.h"
+#include "engine/maskmatcher.h"
+#include "engine/rule.h"
+#include "platform/locations.h"
+#include "platform/shellinfo.h"
+#include "scanner/filetime.h"
+#include "storage/global.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSet>
+
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace moravel {
+
+namespace {
+
+// Upper-cases the letters a to z only, as every name comparison of the plan does.
+QString upperAscii(const QString& text) {
+    QString result = text;
+    for (qsizetype i = 0; i < result.size(); ++i) {
+        const char16_t c = result.at(i).unicode();
+        if (c >= u'a' && c <= u'z') {
+            result[i] = QChar(static_cast<char16_t>(c - (u'a' - u'A')));
+        }
+    }
+    return result;
+}
+
+// The first rule that matches decides. A rule whose action is not one of the six (a rule the
+// user never finished, or one a broken file gave) is passed over, whatever its conditions.
+void planByRules(const global& state, task& item) {
+    for (const auto& candidate : state.rules) {
+        if (!isKnownAction(candidate->action)) {
+            continue;
+        }
+        if (candidate->matches(item, state.clock())) {
+            item.action = candidate->action;
+            item.destination = candidate->folder;
+            return;
+        }
+    }
+    item.action = actions::Leave;
+}
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+bool isDotOrDotDot(const char* name) {
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+} // namespace
+
+bool taskManager::scanDesktops(const global& state, ShellInfo& shellInfo, errorControl& error) {
+    // Each desktop is looked up on its own, so that a failed lookup of one leaves the other.
+    const QString userDesktop = state.locations().desktopFolder(false);
+    const QString publicDesktop = state.locations().desktopFolder(true);
+    try {
+        scanFolder(state, shellInfo, userDesktop, DesktopKind::User);
+        scanFolder(state, shellInfo, publicDesktop, DesktopKind::Public);
+    } catch (const InvalidMask& invalid) {
+        // Half a plan must never be cleaned: the items planned so far go with the error.
+        tasks.clear();
+        error.message = invalid.text();
+        return false;
+    }
+    applyIgnoreList(state);
+    return true;
+}
+
+void taskManager::scanFolder(const global& state, ShellInfo& shellInfo, const QString& folder,
+                             DesktopKind desktop) {
+    // A failed lookup gives no folder; nothing may then be read relative to the working folder.
+    if (folder.isEmpty() || QDir::isRelativePath(folder)) {
+        return;
+    }
+    const QByteArray nativeFolder = QFile::encodeName(folder);
+    const std::unique_ptr<DIR, DirCloser> dir(::opendir(nativeFolder.constData()));
+    if (!dir) {
+        return;
+    }
+    const int dirFd = ::dirfd(dir.get());
+    // Planning compares each upper-cased name with the entries exactly as they are listed.
+    const QSet<QString> listedAsIs(state.ignoreList.cbegin(), state.ignoreList.cend());
+
+    while (const dirent* entry = ::readdir(dir.get())) {
+        if (isDotOrDotDot(entry->d_name)) {
+            continue;
+        }
+        // Links are never followed: a link is an item of its own with the link's own data.
+        struct stat info {};
+        if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+            continue; // gone since it was listed
+        }
+        const bool isFolder = S_ISDIR(info.st_mode);
+        if (isFolder && !state.includeFolders) {
+            continue;
+        }
+        auto item = std::make_unique<task>();
+        item->name = QFile::decodeName(entry->d_name);
+        item->sourceFolder = folder;
+        item->size = isFolder ? 0 : static_cast<std::int64_t>(info.st_size);
+        item->isFolder = isFolder;
+        const TypeAndIcon type = shellInfo.typeAndIcon(item->name, isFolder);
+        item->typeName = type.typeName;
+        item->iconIndex = type.iconIndex;
+        item->modified = fileTimeToLocalDateTime(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
+        item->accessed = fileTimeToLocalDateTime(info.st_atim.tv_sec, info.st_atim.tv_nsec);
+        item->desktop = desktop;
+
+        if (listedAsIs.contains(upperAscii(item->name))) {
+            item->action = actions::Leave;
+        } else {
+            planByRules(state, *item);
+        }
+        addTask(std::move(item));
+    }
+}
+
+void taskManager::planTask(const global& state, task& item) const {
+    const QString upperName = upperAscii(item.name);
+    for (const QString& entry : state.ignoreList) {
+        if (entry == upperName) {
+            item.action = actions::Leave;
+            return;
+        }
+    }
+    planByRules(state, item);
+}
+
+void taskManager::applyIgnoreList(const global& state) {
+    if (state.ignoreList.isEmpty()) {
+        return;
+    }
+    QSet<QString> ignored;
+    ignored.reserve(state.ignoreList.size());
+    for (const QString& entry : state.ignoreList) {
+        ignored.insert(upperAscii(entry));
+    }
+    for (const auto& item : tasks) {
+        if (ignored.contains(upperAscii(item->name))) {
+            item->action = actions::Leave;
+        }
+    }
+}
+
+bool taskManager::isIgnored(const global& state, const QString& name) const {
+    const QString upperName = upperAscii(name);
+    for (const QString& entry : state.ignoreList) {
+        if (upperAscii(entry) == upperName) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void taskManager::addTask(std::unique_ptr<task> item) {
+    tasks.push_back(std::move(item));
+}
+
+int taskManager::countByAction(ActionKind kind) const {
+    int count = 0;
+    for (const auto& item : tasks) {
+        if (item->action == kind) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+void taskManager::collectDestinations(const global& state) {
+    destinations.clear();
+    for (const auto& candidate : state.rules) {
+        if (candidate->action == actions::MoveToFolder) {
+            addDestination(candidate->folder);
+        }
+    }
+    for (const auto& record : state.logLines) {
+        if (record->performedAction == actions::MoveToFolder) {
+            addDestination(record->destinationFolder);
+        }
+    }
+    for (const auto& item : tasks) {
+        if (item->action == actions::MoveToFolder) {
+            addDestination(item->destination);
+        }
+    }
+}
+
+void taskManager::addDestination(const QString& folder) {
+    // A Move-to without a folder names no place to offer.
+    if (folder.isEmpty() || hasDestination(folder)) {
+        return;
+    }
+    auto entry = std::make_unique<action>();
+    entry->kind = actions::MoveToFolder;
+    entry->path = upperAscii(folder);
+    destinations.push_back(std::move(entry));
+}
+
+bool taskManager::hasDestination(const QString& folder) const {
+    const QString upperFolder = upperAscii(folder);
+    for (const auto& entry : destinations) {
+        if (entry->path == upperFolder) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace moravel
