@@ -51,21 +51,30 @@ struct Item {
     bool isFolder = false;
     struct stat status {};
 
-    bool lookAt(const QString& given, Failure& failure) {
+    // Takes the path apart without touching the disk; false for a path that names no item.
+    bool setPath(const QString& given, Failure& failure) {
         // Cleaning also drops a trailing "/", which would make the system follow a link.
         path = QDir::cleanPath(given);
         native = QFile::encodeName(path);
         name = QFileInfo(path).fileName();
-        if (::lstat(native.constData(), &status) != 0) {
-            failure.set(errno, native);
-            return false;
-        }
         if (name.isEmpty() || name == u"." || name == u"..") {
             failure.set(EINVAL, native);
             return false;
         }
+        return true;
+    }
+
+    bool lookAt(Failure& failure) {
+        if (::lstat(native.constData(), &status) != 0) {
+            failure.set(errno, native);
+            return false;
+        }
         isFolder = S_ISDIR(status.st_mode);
         return true;
+    }
+
+    bool lookAt(const QString& given, Failure& failure) {
+        return setPath(given, failure) && lookAt(failure);
     }
 };
 
@@ -198,33 +207,40 @@ bool ShellOperations::shellMove(const QString& source, const QString& destinatio
                                                            failure.describe(item.native)));
         return false;
     };
-    if (!item.lookAt(source, failure)) {
+    if (!item.setPath(source, failure)) {
         return fail();
     }
     Destination destination;
     if (!destination.open(destinationFolder, failure)) {
         return fail();
     }
-    struct stat parent {};
-    if (::stat(QFile::encodeName(parentOf(item.path)).constData(), &parent) == 0 &&
-        parent.st_dev == destination.device && parent.st_ino == destination.inode) {
-        // Already in that folder.
-        if (arrivedName != nullptr) {
-            *arrivedName = item.name;
+    // The common case costs one rename; what it takes to find out why it did not go through
+    // runs only then.
+    QString arrived = item.name;
+    int error = 0;
+    if (::renameat2(AT_FDCWD, item.native.constData(), destination.dir.get(),
+                    QFile::encodeName(item.name).constData(), RENAME_NOREPLACE) != 0) {
+        error = errno;
+        if (!item.lookAt(failure)) {
+            return fail();
         }
-        return true;
-    }
-    if (item.isFolder && destination.isWithin(item.status)) {
-        failure.set(shelltexts::insideItself(), {});
-        return fail();
-    }
-
-    QString arrived;
-    const int error =
-        placeUnder(AT_FDCWD, item.native, destination.dir.get(), item.name, item.isFolder, arrived);
-    if (error != 0 && error != EXDEV) {
-        setPlacementFailure(failure, error);
-        return fail();
+        struct stat parent {};
+        if (error == EEXIST &&
+            ::stat(QFile::encodeName(parentOf(item.path)).constData(), &parent) == 0 &&
+            parent.st_dev == destination.device && parent.st_ino == destination.inode) {
+            // Already in that folder.
+            error = 0;
+        } else if (item.isFolder && destination.isWithin(item.status)) {
+            failure.set(shelltexts::insideItself(), {});
+            return fail();
+        } else if (error != EXDEV) {
+            error = placeUnder(AT_FDCWD, item.native, destination.dir.get(), item.name,
+                               item.isFolder, arrived);
+        }
+        if (error != 0 && error != EXDEV) {
+            setPlacementFailure(failure, error);
+            return fail();
+        }
     }
     if (error == EXDEV) {
         // Another file system: copy, put the copy in place, and only then remove the source.
@@ -245,7 +261,9 @@ bool ShellOperations::shellMove(const QString& source, const QString& destinatio
             setPlacementFailure(failure, placed);
             return fail();
         }
-        if (!filetree::removeItem(AT_FDCWD, item.native, false, failure)) {
+        // A source that vanished meanwhile leaves the copy as the only one: it stays.
+        if (!filetree::removeItem(AT_FDCWD, item.native, false, failure) &&
+            failure.error != ENOENT) {
             if (!item.isFolder) {
                 // The file is still whole where it was: take the copy back.
                 Failure ignored;
