@@ -1,0 +1,45 @@
+#include "platform/singleinstance.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace moravel {
+
+namespace {
+QString lockPathIn(const QString& folder) {
+    if (folder.isEmpty()) {
+        return {};
+    }
+    return QDir(folder).filePath(QString::fromUtf16(singleInstanceLockName));
+}
+} // namespace
+
+SingleInstance::SingleInstance()
+    : SingleInstance(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)) {}
+
+SingleInstance::SingleInstance(const QString& folder) : m_path(lockPathIn(folder)) {}
+
+SingleInstance::~SingleInstance() = default;
+
+bool SingleInstance::checkSingleInstance() {
+    if (holdsLock()) {
+        return true;
+    }
+    if (m_path.isEmpty()) {
+        return true;
+    }
+    m_lock = std::make_unique<QLockFile>(m_path);
+    // The lock is held for the whole life of the program, so its age says nothing; only a dead
+    // holder makes it stale.
+    m_lock->setStaleLockTime(0);
+    if (m_lock->tryLock(0)) {
+        return true;
+    }
+    return m_lock->error() != QLockFile::LockFailedError;
+}
+
+bool SingleInstance::holdsLock() const {
+    return m_lock && m_lock->isLocked();
+}
+
+} // namespace moravel
