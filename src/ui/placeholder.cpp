@@ -1,2 +1,0 @@
-// The windows come here.
-namespace moravel {}
