@@ -29,6 +29,9 @@ global::global(const Locations& locations, const Clock& clock)
 
 DateTimeValue global::nextReminderDate() const {
     QDate d = m_clock.now().date().addDays(1);
+    if (!d.isValid()) {
+        return 0; // a clock without a date: no weekday or day of month would ever match
+    }
     switch (opcionRecordatorio) {
     case reminder::EveryDay:
         break;

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+
+namespace moravel::configtexts {
+
+// What the configuration file and the data folders tell the user. Each text is defined here
+// once; the missing data folder's text lives with the log's texts (logtexts.h).
+
+// Followed at once by the system's error code.
+inline QString folderCreationFailed() {
+    return QStringLiteral("Fallo creación directorio");
+}
+// Followed at once by the source text of the line that could not be read.
+inline QString xmlOpenError() {
+    return QStringLiteral("Error al abrir archivo XML");
+}
+// Followed at once by the reason.
+inline QString logReadError() {
+    return QStringLiteral("Error while reading log. ");
+}
+inline QString configWriteError() {
+    return QStringLiteral("Error while writing configuration file");
+}
+inline QString logWriteError() {
+    return QStringLiteral("Error while writing log file");
+}
+// Followed at once by the reason.
+inline QString archiveFolderError() {
+    return QStringLiteral("Error while creating the archive folder. ");
+}
+inline QString noDocumentsFolder() {
+    return QStringLiteral("No Documents Folder found.");
+}
+
+// Why a configuration file was refused before it was parsed.
+inline QString fileTooLarge(qint64 limit) {
+    return QStringLiteral("the file is larger than %1 bytes").arg(limit);
+}
+inline QString nestedTooDeep(int limit) {
+    return QStringLiteral("elements nested deeper than %1 levels").arg(limit);
+}
+inline QString tooManyAttributes(int limit) {
+    return QStringLiteral("an element with more than %1 attributes").arg(limit);
+}
+inline QString tooManyElements(qint64 limit) {
+    return QStringLiteral("more than %1 elements").arg(limit);
+}
+inline QString declarationsNotAccepted() {
+    return QStringLiteral("a document type with declarations of its own");
+}
+inline QString atLine(const QString& reason, qint64 line, qint64 column) {
+    return QStringLiteral(": %1 (line %2, column %3)").arg(reason).arg(line).arg(column);
+}
+
+// A text that XML 1.0 cannot hold (control characters, unpaired surrogates).
+inline QString unstorableText(const QString& text) {
+    return QStringLiteral("\"%1\" holds a character that the configuration file cannot store")
+        .arg(text);
+}
+
+} // namespace moravel::configtexts
