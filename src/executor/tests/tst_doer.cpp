@@ -134,6 +134,7 @@ void TestDoer::sameNameFromBothDesktops_bothLoggedUnderArrivedNames() {
 
 void TestDoer::moveRecycleDelete_loggedWithTheirDestinations() {
     ExecutorFixture f;
+    QDir(QDir::homePath() + QStringLiteral("/.local/share/Trash")).removeRecursively();
     const QString target = f.root() + QStringLiteral("/Target");
     QDir().mkpath(target);
     taskManager plan;
@@ -148,7 +149,12 @@ void TestDoer::moveRecycleDelete_loggedWithTheirDestinations() {
     QVERIFY(f.exists(target + QStringLiteral("/moved.txt")));
     QCOMPARE(f.entries(f.userDesktop()), QStringList({QStringLiteral("kept.txt")}));
     QCOMPARE(f.entries(f.commonDesktop()), QStringList());
-    QVERIFY(f.exists(QDir::homePath() + QStringLiteral("/.local/share/Trash/files/recycled.txt")));
+    // In the trash, with where it came from.
+    const QString trashed = QDir::homePath() + QStringLiteral("/.local/share/Trash");
+    QCOMPARE(f.readFile(trashed + QStringLiteral("/files/recycled.txt")),
+             QByteArray("recycled.txt"));
+    QVERIFY(f.readFile(trashed + QStringLiteral("/info/recycled.txt.trashinfo"))
+                .contains(QFile::encodeName(f.userDesktop()).toPercentEncoding("/")));
 
     QCOMPARE(f.state.logLines.size(), std::size_t(3));
     QCOMPARE(f.state.logLines[0]->destinationFolder, target);
