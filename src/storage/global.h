@@ -89,6 +89,10 @@ public:
     bool readLog(errorControl& error);
     bool writeLog(errorControl& error) const;
 
+    // Start at login, by `iniciarConWindows`: writes the autostart entry that runs
+    // `programPath`, or removes it. False, with the reason in `error`, when that failed.
+    bool applyStartWithWindows(const QString& programPath, errorControl& error) const;
+
 private:
     const Locations& m_locations;
     const Clock& m_clock;
