@@ -93,6 +93,10 @@ public:
     // `programPath`, or removes it. False, with the reason in `error`, when that failed.
     bool applyStartWithWindows(const QString& programPath, errorControl& error) const;
 
+    // The usage summary sent with every request to the maker's sites, in hexadecimal, built
+    // anew from the current state at each call.
+    QString telemetryString() const;
+
 private:
     const Locations& m_locations;
     const Clock& m_clock;
