@@ -1,0 +1,355 @@
+#include "engine/clock.h"
+#include "engine/errorcontrol.h"
+#include "platform/locations.h"
+#include "platform/updateservice.h"
+#include "platform/urlopener.h"
+#include "scriptedprompts.h"
+#include "storage/global.h"
+#include "storage/updatecheck.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+#include <functional>
+
+using namespace moravel;
+using namespace std::chrono_literals;
+using moravel::testing::ScriptedPrompts;
+
+namespace {
+
+// A small HTTP server on 127.0.0.1 that answers every request the same way and records what
+// it was asked. It runs in the test's own thread: the client's wait lets it work.
+class HttpServer : public QObject {
+public:
+    enum class Mode { Answer, Silent, CloseDelimited };
+
+    Mode mode = Mode::Answer;
+    int status = 200;
+    QByteArray body;
+    QList<QByteArray> requestTargets; // "/getVerCode.aspx?hbase=..."
+    std::function<void()> onRequest;  // runs when a request has arrived, before the answer
+
+    HttpServer() {
+        QVERIFY(m_server.listen(QHostAddress::LocalHost));
+        connect(&m_server, &QTcpServer::newConnection, this, &HttpServer::accept);
+    }
+
+    QString root() const {
+        return QStringLiteral("http://127.0.0.1:%1/").arg(m_server.serverPort());
+    }
+
+private:
+    void accept() {
+        while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+            socket->setParent(this);
+            connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read(socket); });
+        }
+    }
+
+    void read(QTcpSocket* socket) {
+        QByteArray& request = m_pending[socket];
+        request += socket->readAll();
+        if (!request.contains("\r\n\r\n")) {
+            return;
+        }
+        requestTargets << request.left(request.indexOf("\r\n")).split(' ').value(1);
+        request.clear();
+        if (onRequest) {
+            onRequest();
+        }
+        if (mode == Mode::Silent) {
+            return;
+        }
+        QByteArray head = "HTTP/1.1 " + QByteArray::number(status) +
+                          (status == 200 ? " OK" : " Not Found") +
+                          "\r\nContent-Type: text/plain\r\nConnection: close\r\n";
+        if (mode == Mode::Answer) {
+            head += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+        }
+        socket->write(head + "\r\n");
+        socket->write(body);
+        socket->disconnectFromHost();
+    }
+
+    QTcpServer m_server;
+    QHash<QTcpSocket*, QByteArray> m_pending;
+};
+
+class RecordingOpener final : public UrlOpener {
+public:
+    QList<QUrl> opened;
+    bool works = true;
+    bool openUrl(const QUrl& url) override {
+        opened << url;
+        return works;
+    }
+};
+
+// A port on which nothing listens: taken from the system, then given back.
+quint16 closedPort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    return port;
+}
+
+} // namespace
+
+class UpdateCheckTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void latestVersionCode_readsServiceAnswer_data();
+    void latestVersionCode_readsServiceAnswer();
+    void latestVersionCode_sendsTelemetryFreshFromTheServer();
+    void latestVersionCode_unreachable_givesZero_data();
+    void latestVersionCode_unreachable_givesZero();
+    void latestVersionCode_noHost_sendsNothing();
+
+    void checkForUpdate_sameVersion_asksNothing();
+    void checkForUpdate_newerVersion_no_keepsRunning();
+    void checkForUpdate_newerVersion_yes_opensDownloadPageWithFreshTelemetry_andEnds();
+    void checkForUpdate_noticesOff_stillSendsTelemetry_butAsksNothing();
+    void checkForUpdate_replyNotAnInteger_showsErrorAndAsksNothing();
+    void checkForUpdate_noBrowser_showsAddress_andKeepsRunning();
+    void checkForUpdate_noHost_doesNothing();
+
+    void feedback_opensSiteRootWithTelemetry_data();
+    void feedback_opensSiteRootWithTelemetry();
+    void feedback_noHost_tellsUser();
+
+private:
+    std::unique_ptr<HttpServer> m_server;
+    FixedLocations m_locations;
+    FixedClock m_clock;
+    std::unique_ptr<global> m_state;
+    ScriptedPrompts m_prompts;
+    RecordingOpener m_opener;
+};
+
+void UpdateCheckTest::init() {
+    m_server = std::make_unique<HttpServer>();
+    m_state = std::make_unique<global>(m_locations, m_clock);
+    m_state->uniqueId = 4711;
+    m_state->versionCode = ownVersionCode;
+    m_state->chkForUpdates = true;
+    m_state->newRule();
+    m_prompts = ScriptedPrompts();
+    m_opener = RecordingOpener();
+}
+
+void UpdateCheckTest::cleanup() {
+    m_state.reset();
+    m_server.reset();
+}
+
+void UpdateCheckTest::latestVersionCode_readsServiceAnswer_data() {
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<bool>("isInteger");
+    QTest::addColumn<qint32>("version");
+
+    QTest::newRow("30") << 200 << QByteArray("30") << true << 30;
+    QTest::newRow("31") << 200 << QByteArray("31") << true << 31;
+    QTest::newRow("leading blanks and sign") << 200 << QByteArray("  +31") << true << 31;
+    QTest::newRow("hexadecimal") << 200 << QByteArray("$1F") << true << 31;
+    QTest::newRow("negative") << 200 << QByteArray("-1") << true << -1;
+    QTest::newRow("exactly 64 KiB") << 200 << QByteArray(64 * 1024 - 2, ' ') + "31" << true << 31;
+    QTest::newRow("line break after number") << 200 << QByteArray("31\n") << false << 0;
+    QTest::newRow("empty body") << 200 << QByteArray() << false << 0;
+    QTest::newRow("text") << 200 << QByteArray("version 31") << false << 0;
+    QTest::newRow("too big for 32 bits") << 200 << QByteArray("2147483648") << false << 0;
+    QTest::newRow("404 page") << 404 << QByteArray("<html><body>Not Found</body></html>") << false
+                              << 0;
+}
+
+void UpdateCheckTest::latestVersionCode_readsServiceAnswer() {
+    QFETCH(int, status);
+    QFETCH(QByteArray, body);
+    QFETCH(bool, isInteger);
+    QFETCH(qint32, version);
+    m_server->status = status;
+    m_server->body = body;
+
+    const UpdateService service(m_server->root(), 5s);
+    std::int32_t latest = -99;
+    errorControl error;
+    QCOMPARE(service.latestVersionCode(QStringLiteral("616263"), latest, error), isInteger);
+    QCOMPARE(latest, version);
+    if (isInteger) {
+        QVERIFY(error.message.isEmpty());
+    } else {
+        QCOMPARE(
+            error.message,
+            QStringLiteral("''%1'' is not a valid integer value").arg(QString::fromUtf8(body)));
+    }
+}
+
+void UpdateCheckTest::latestVersionCode_sendsTelemetryFreshFromTheServer() {
+    m_server->body = "30";
+    const UpdateService service(m_server->root(), 5s);
+    std::int32_t latest = 0;
+    errorControl error;
+    QVERIFY(service.latestVersionCode(QStringLiteral("616263"), latest, error));
+    QVERIFY(service.latestVersionCode(QStringLiteral("616263"), latest, error));
+    // Two requests reach the server: nothing comes from a cache.
+    QCOMPARE(m_server->requestTargets,
+             QList<QByteArray>({"/getVerCode.aspx?hbase=616263", "/getVerCode.aspx?hbase=616263"}));
+}
+
+void UpdateCheckTest::latestVersionCode_unreachable_givesZero_data() {
+    QTest::addColumn<QString>("situation");
+    QTest::newRow("10 MB body") << QStringLiteral("big");
+    QTest::newRow("10 MB body without length") << QStringLiteral("big stream");
+    QTest::newRow("64 KiB and one byte") << QStringLiteral("just too big");
+    QTest::newRow("server never answers") << QStringLiteral("silent");
+    QTest::newRow("closed port") << QStringLiteral("closed");
+    QTest::newRow("unknown host") << QStringLiteral("unknown host");
+}
+
+void UpdateCheckTest::latestVersionCode_unreachable_givesZero() {
+    QFETCH(QString, situation);
+    QString root = m_server->root();
+    std::chrono::milliseconds timeout = 10s;
+    if (situation.startsWith(QStringLiteral("big"))) {
+        m_server->body = QByteArray(10 * 1024 * 1024, '1');
+        if (situation.endsWith(QStringLiteral("stream"))) {
+            m_server->mode = HttpServer::Mode::CloseDelimited;
+        }
+    } else if (situation == QStringLiteral("just too big")) {
+        m_server->body = QByteArray(64 * 1024 - 1, ' ') + "31";
+    } else if (situation == QStringLiteral("silent")) {
+        m_server->mode = HttpServer::Mode::Silent;
+        timeout = 300ms;
+    } else if (situation == QStringLiteral("closed")) {
+        root = QStringLiteral("http://127.0.0.1:%1/").arg(closedPort());
+    } else {
+        root = QStringLiteral("http://no-such-host.invalid/");
+    }
+
+    const UpdateService service(root, timeout);
+    std::int32_t latest = -99;
+    errorControl error;
+    QVERIFY(service.latestVersionCode(QStringLiteral("616263"), latest, error));
+    QCOMPARE(latest, 0);
+    QVERIFY(error.message.isEmpty());
+}
+
+void UpdateCheckTest::latestVersionCode_noHost_sendsNothing() {
+    const UpdateService service(QString(), 5s);
+    QVERIFY(service.versionQueryUrl(QStringLiteral("616263")).isEmpty());
+    std::int32_t latest = -99;
+    errorControl error;
+    QVERIFY(service.latestVersionCode(QStringLiteral("616263"), latest, error));
+    QCOMPARE(latest, 0);
+}
+
+void UpdateCheckTest::checkForUpdate_sameVersion_asksNothing() {
+    m_server->body = "30";
+    const UpdateService service(m_server->root(), 5s);
+    QVERIFY(!checkForUpdate(*m_state, m_prompts, m_opener, service));
+    QCOMPARE(m_server->requestTargets.size(), 1);
+    QVERIFY(m_prompts.everything().isEmpty());
+    QVERIFY(m_opener.opened.isEmpty());
+}
+
+void UpdateCheckTest::checkForUpdate_newerVersion_no_keepsRunning() {
+    m_server->body = "31";
+    m_prompts.answers = {false};
+    const UpdateService service(m_server->root(), 5s);
+    QVERIFY(!checkForUpdate(*m_state, m_prompts, m_opener, service));
+    QCOMPARE(m_prompts.questions,
+             QStringList{QStringLiteral(
+                 "There is a newer version of Moravel. Do you want to download it it?")});
+    QVERIFY(m_prompts.messages.isEmpty());
+    QVERIFY(m_opener.opened.isEmpty());
+}
+
+void UpdateCheckTest::
+    checkForUpdate_newerVersion_yes_opensDownloadPageWithFreshTelemetry_andEnds() {
+    m_server->body = "31";
+    const QString sentTelemetry = m_state->telemetryString();
+    // The state moves on while the request is under way; the download page gets the new state.
+    m_server->onRequest = [this] { m_state->logLines.push_back(std::make_unique<logLine>()); };
+    m_prompts.answers = {true};
+    const UpdateService service(m_server->root(), 5s);
+    QVERIFY(checkForUpdate(*m_state, m_prompts, m_opener, service));
+
+    QCOMPARE(m_server->requestTargets,
+             QList<QByteArray>{"/getVerCode.aspx?hbase=" + sentTelemetry.toLatin1()});
+    const QString laterTelemetry = m_state->telemetryString();
+    QVERIFY(laterTelemetry != sentTelemetry);
+    QCOMPARE(m_opener.opened,
+             QList<QUrl>{
+                 QUrl(m_server->root() + QStringLiteral("update.aspx?hbase=") + laterTelemetry)});
+    QCOMPARE(m_prompts.questions.size(), 1);
+}
+
+void UpdateCheckTest::checkForUpdate_noticesOff_stillSendsTelemetry_butAsksNothing() {
+    m_state->chkForUpdates = false;
+    m_server->body = "31";
+    const UpdateService service(m_server->root(), 5s);
+    QVERIFY(!checkForUpdate(*m_state, m_prompts, m_opener, service));
+    QCOMPARE(m_server->requestTargets,
+             QList<QByteArray>{"/getVerCode.aspx?hbase=" + m_state->telemetryString().toLatin1()});
+    QVERIFY(m_prompts.everything().isEmpty());
+    QVERIFY(m_opener.opened.isEmpty());
+}
+
+void UpdateCheckTest::checkForUpdate_replyNotAnInteger_showsErrorAndAsksNothing() {
+    m_server->body = "31\n";
+    const UpdateService service(m_server->root(), 5s);
+    QVERIFY(!checkForUpdate(*m_state, m_prompts, m_opener, service));
+    QCOMPARE(m_prompts.messages,
+             QStringList{QStringLiteral("''31\n'' is not a valid integer value")});
+    QVERIFY(m_prompts.questions.isEmpty());
+    QVERIFY(m_opener.opened.isEmpty());
+}
+
+void UpdateCheckTest::checkForUpdate_noBrowser_showsAddress_andKeepsRunning() {
+    m_server->body = "31";
+    m_opener.works = false;
+    const UpdateService service(m_server->root(), 5s);
+    QVERIFY(!checkForUpdate(*m_state, m_prompts, m_opener, service));
+    QCOMPARE(m_opener.opened.size(), 1);
+    QCOMPARE(m_prompts.messages.size(), 1);
+    QVERIFY(m_prompts.messages.first().contains(m_opener.opened.first().toString()));
+}
+
+void UpdateCheckTest::checkForUpdate_noHost_doesNothing() {
+    const UpdateService service(QString(), 5s);
+    QVERIFY(!checkForUpdate(*m_state, m_prompts, m_opener, service));
+    QVERIFY(m_prompts.everything().isEmpty());
+    QVERIFY(m_opener.opened.isEmpty());
+}
+
+void UpdateCheckTest::feedback_opensSiteRootWithTelemetry_data() {
+    QTest::addColumn<QString>("host");
+    QTest::newRow("site root") << QStringLiteral("http://support.example.org/");
+    QTest::newRow("without the final slash") << QStringLiteral("http://support.example.org");
+}
+
+void UpdateCheckTest::feedback_opensSiteRootWithTelemetry() {
+    QFETCH(QString, host);
+    openFeedbackSite(*m_state, host, m_prompts, m_opener);
+    QCOMPARE(m_opener.opened,
+             QList<QUrl>{QUrl(QStringLiteral("http://support.example.org/?hbase=") +
+                              m_state->telemetryString())});
+    QVERIFY(m_prompts.everything().isEmpty());
+}
+
+void UpdateCheckTest::feedback_noHost_tellsUser() {
+    openFeedbackSite(*m_state, QString(), m_prompts, m_opener);
+    QVERIFY(m_opener.opened.isEmpty());
+    QCOMPARE(m_prompts.messages.size(), 1);
+    QVERIFY(m_prompts.messages.first().contains(QStringLiteral("no support site")));
+}
+
+QTEST_GUILESS_MAIN(UpdateCheckTest)
+#include "test_updatecheck.moc"
