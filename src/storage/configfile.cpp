@@ -669,6 +669,10 @@ bool global::saveConfiguration(errorControl& error) const {
         writer.writeAttribute(fileAttr, asciiUpper(entry));
     }
     writer.writeEndElement();
+    // Auto-formatting puts a line break before the root element and none after it.
+    if (bytes.startsWith('\n')) {
+        bytes.remove(0, 1);
+    }
     bytes.append('\n');
 
     return writeFileAtomically(dataFile(folder, configFileName), bytes, error);
