@@ -71,15 +71,31 @@ struct Element {
 };
 
 // Masks are short; these hold a typical one without touching the heap.
-using Elements = QVarLengthArray<Element, 32>;
-using Sets = QVarLengthArray<CharSet, 2>;
+using Elements = QVarLengthArray<Element, 16>;
+using Sets = QVarLengthArray<CharSet, 1>;
+
+// A run of single-character elements: the first stands before any star, each other one
+// follows a star.
+struct Run {
+    qsizetype first = 0;
+    qsizetype length = 0;
+};
+
+struct CompiledMask {
+    Elements elements; // ends with Kind::End
+    Sets sets;
+    QVarLengthArray<Run, 8> runs;
+    bool endsWithStar = false;
+};
 
 // Reads a mask once, left to right, into elements that end with Kind::End.
 class Compiler {
 public:
     explicit Compiler(const QString& mask) : m_mask(mask), m_view(mask) {}
 
-    void compile(Elements& elements, Sets& sets) {
+    void compile(CompiledMask& compiled) {
+        Elements& elements = compiled.elements;
+        Sets& sets = compiled.sets;
         bool star = false;
         while (!atEnd()) {
             const char32_t c = peek();
@@ -101,6 +117,14 @@ public:
             advance();
         }
         push(elements, {0, Kind::End, star});
+        compiled.runs.append({0, 0});
+        for (qsizetype e = 0; e + 1 < elements.size(); ++e) {
+            if (elements[e].skip) {
+                compiled.runs.append({e, 0});
+            }
+            ++compiled.runs.back().length;
+        }
+        compiled.endsWithStar = elements.back().skip;
     }
 
 private:
@@ -175,110 +199,156 @@ private:
     int m_stars = 0;
 };
 
-inline bool elementMatches(const Element& element, char32_t c, const Sets& sets) {
-    switch (element.kind) {
-    case Kind::Literal:
-        return fold(c) == element.ch;
-    case Kind::Any:
-        return true;
-    case Kind::Set: {
-        const CharSet& set = sets[static_cast<qsizetype>(element.ch)];
-        return set.contains(fold(c)) != set.negate;
-    }
-    case Kind::End:
-        break;
-    }
-    return false;
-}
-
-// After the last star comes a run of single-character elements and the end, so it can only
-// match the last characters of the name: one comparison instead of a search.
-bool matchesTail(const Element* tail, const Sets& sets, QStringView name, qsizetype from) {
-    qsizetype length = 0;
-    while (tail[length].kind != Kind::End) {
-        ++length;
-    }
-    qsizetype start = name.size();
-    for (qsizetype k = 0; k < length; ++k) {
-        if (start <= from) {
-            return false;
-        }
-        --start;
-        if (start > from && name[start].isLowSurrogate() && name[start - 1].isHighSurrogate()) {
-            --start;
-        }
-    }
-    for (qsizetype i = start; tail->kind != Kind::End; ++tail) {
-        if (!elementMatches(*tail, readChar(name, i), sets)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Wildcard matching that, when an element fails, returns only to the latest star and lets it
-// swallow one more character. Single-character elements make that enough (an earlier star
-// never needs to give back), and it keeps the work within name length times mask length.
-bool run(const Elements& elements, const Sets& sets, QStringView name) {
+// Matches a run of single-character elements at `i`; gives the position after it, or -1.
+qsizetype matchRun(const Element* element, qsizetype length, const Sets& sets, QStringView name,
+                   qsizetype i) {
     const qsizetype size = name.size();
-    qsizetype lastStar = -1;
-    for (qsizetype e = 0; e < elements.size(); ++e) {
-        if (elements[e].skip) {
-            lastStar = e;
+    if (size - i < length) {
+        return -1; // each element takes at least one code unit
+    }
+    for (const Element* end = element + length; element != end; ++element) {
+        if (i >= size) {
+            return -1;
+        }
+        const char32_t c = fold(readChar(name, i));
+        switch (element->kind) {
+        case Kind::Literal:
+            if (c != element->ch) {
+                return -1;
+            }
+            break;
+        case Kind::Set: {
+            const CharSet& set = sets[static_cast<qsizetype>(element->ch)];
+            if (set.contains(c) == set.negate) {
+                return -1;
+            }
+            break;
+        }
+        case Kind::Any:
+        case Kind::End:
+            break;
         }
     }
-    qsizetype e = 0;
-    qsizetype i = 0;
-    qsizetype starElement = -1;
-    qsizetype starFrom = 0;
-    for (;;) {
-        const Element& element = elements[e];
-        if (element.skip) {
-            if (element.kind == Kind::End) {
-                return true;
-            }
-            if (e == lastStar) {
-                return matchesTail(elements.constData() + e, sets, name, i);
-            }
-            // A literal that is not a letter or surrogate can be searched for directly.
-            if (element.kind == Kind::Literal && element.ch < 0x10000 &&
-                !(element.ch >= u'A' && element.ch <= u'Z') && !QChar::isSurrogate(element.ch)) {
-                i = name.indexOf(QChar(static_cast<char16_t>(element.ch)), i);
-                if (i < 0) {
+    return i;
+}
+
+// Wildcard matching in which a failed element sends the search back only to the latest star,
+// which then swallows one more character. Between two stars that amounts to finding the
+// leftmost place where the run of elements fits: a later place would never let the rest fit
+// where the leftmost did not. The work stays within name length times mask length.
+bool run(const CompiledMask& mask, QStringView name) {
+    const Element* elements = mask.elements.constData();
+    const Sets& sets = mask.sets;
+    const auto& runs = mask.runs;
+    const qsizetype size = name.size();
+
+    qsizetype i = matchRun(elements, runs[0].length, sets, name, 0);
+    if (i < 0) {
+        return false;
+    }
+    // Without a star at the end, the last run is anchored to the end of the name.
+    const qsizetype searched = mask.endsWithStar ? runs.size() : runs.size() - 1;
+    for (qsizetype r = 1; r < searched; ++r) {
+        const Element* first = elements + runs[r].first;
+        const qsizetype length = runs[r].length;
+        // A first element that is neither a letter nor a surrogate can be searched for directly.
+        const bool direct = first->kind == Kind::Literal && first->ch < 0x10000 &&
+                            !(first->ch >= u'A' && first->ch <= u'Z') &&
+                            !QChar::isSurrogate(first->ch);
+        for (qsizetype from = i;;) {
+            if (direct) {
+                from = name.indexOf(QChar(static_cast<char16_t>(first->ch)), from);
+                if (from < 0) {
                     return false;
                 }
             }
-            starElement = e;
-            starFrom = i;
-        }
-        if (element.kind == Kind::End) {
-            if (i == size) {
-                return true;
+            i = matchRun(first, length, sets, name, from);
+            if (i >= 0) {
+                break;
             }
-        } else if (i < size) {
-            qsizetype next = i;
-            if (elementMatches(element, readChar(name, next), sets)) {
-                i = next;
-                ++e;
-                continue;
+            if (size - from <= length) {
+                return false;
             }
+            readChar(name, from);
         }
-        if (starElement < 0 || starFrom >= size) {
+    }
+    if (mask.endsWithStar || runs.size() == 1) {
+        return mask.endsWithStar || i == size;
+    }
+    // The last run after the last star can only match the last characters of the name.
+    const qsizetype length = runs.back().length;
+    qsizetype start = size;
+    for (qsizetype k = 0; k < length; ++k) {
+        if (start <= i) {
             return false;
         }
-        readChar(name, starFrom);
-        i = starFrom;
-        e = starElement;
+        --start;
+        if (start > i && name[start].isLowSurrogate() && name[start - 1].isHighSurrogate()) {
+            --start;
+        }
     }
+    return matchRun(elements + runs.back().first, length, sets, name, start) == size;
 }
+
+// The scan tries every rule's mask on every item and a search tries one mask on every log
+// record, so each thread keeps the masks it compiled last: a small table of 16 sets of 4
+// entries, where a mask is found again with one hash and a few comparisons, whatever order the
+// masks come in.
+class MaskCache {
+public:
+    const CompiledMask& get(const QString& mask) {
+        if (m_latest->valid && QStringView(m_latest->mask) == QStringView(mask)) {
+            return m_latest->compiled;
+        }
+        Set& set = m_sets[setOf(mask)];
+        for (Entry& entry : set.ways) {
+            if (entry.valid && QStringView(entry.mask) == QStringView(mask)) {
+                m_latest = &entry;
+                return entry.compiled;
+            }
+        }
+        Entry& entry = set.ways[set.next];
+        set.next = (set.next + 1) % set.ways.size();
+        m_latest = &entry;
+        entry.valid = false;
+        entry.compiled = CompiledMask();
+        Compiler(mask).compile(entry.compiled); // a malformed mask throws and is not kept
+        entry.mask = QString(mask.constData(), mask.size()); // a copy of its own, never shared
+        entry.valid = true;
+        return entry.compiled;
+    }
+
+private:
+    static constexpr int setBits = 4;
+
+    // Callers hand in the same strings again and again (a rule's mask, a search text), so the
+    // address of the characters picks the set cheaply. It is only a hint: an entry keeps its
+    // own copy of the mask and the characters are compared.
+    static std::size_t setOf(const QString& mask) {
+        // Fibonacci hashing: short strings lie a few bytes apart, so every address bit counts.
+        const auto key = static_cast<std::uint64_t>(
+            reinterpret_cast<std::uintptr_t>(mask.constData()) + std::size_t(mask.size()));
+        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15u) >> (64 - setBits));
+    }
+
+    struct Entry {
+        QString mask;
+        CompiledMask compiled;
+        bool valid = false;
+    };
+    struct Set {
+        std::array<Entry, 4> ways;
+        std::size_t next = 0; // the way to replace next
+    };
+    std::array<Set, std::size_t{1} << setBits> m_sets;
+    Entry* m_latest = &m_sets[0].ways[0];
+};
 
 } // namespace
 
 bool matchesMask(const QString& name, const QString& mask) {
-    Elements elements;
-    Sets sets;
-    Compiler(mask).compile(elements, sets);
-    return run(elements, sets, name);
+    thread_local MaskCache cache;
+    return run(cache.get(mask), name);
 }
 
 } // namespace moravel

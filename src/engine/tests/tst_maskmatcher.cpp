@@ -17,6 +17,8 @@ private Q_SLOTS:
     void malformedMask_failsWithPosition();
     void starLimit_countsMergedStars_data();
     void starLimit_countsMergedStars();
+    void changedMask_isReadAgain();
+    void manyMasks_eachKeepsItsMeaning();
 };
 
 void tst_maskmatcher::matches_data() {
@@ -115,6 +117,13 @@ void tst_maskmatcher::hostileMask_data() {
     QTest::newRow("30 stars, b at the end") << as + u'b' << stars << true;
     QTest::newRow("30 stars and a set") << as << QString(u"*[a]"_s).repeated(30) + u'c' << false;
     QTest::newRow("30 stars and ?") << as << QString(u"*a?"_s).repeated(30) << true;
+    // The latest star has to search the whole name, the last one with a long run each time.
+    const QString stars28 = QString(u"*a"_s).repeated(28);
+    QTest::newRow("search to the end") << as << stars28 + u"*b*"_s << false;
+    QTest::newRow("long run at every place")
+        << as << stars28 + u'*' + QString(50, u'a') + u"b*"_s << false;
+    QTest::newRow("long run found at the end")
+        << as + u'b' << stars28 + u'*' + QString(50, u'a') + u"b*"_s << true;
 }
 
 void tst_maskmatcher::hostileMask() {
@@ -182,6 +191,37 @@ void tst_maskmatcher::starLimit_countsMergedStars() {
     QFETCH(QString, mask);
     QFETCH(QString, name);
     QVERIFY(matchesMask(name, mask));
+}
+
+void tst_maskmatcher::changedMask_isReadAgain() {
+    // Compiled masks are kept between calls; a string changed in place, at the same address and
+    // with the same length, must not be taken for the mask it was.
+    QString mask = QString::fromLatin1("*.txt"); // on the heap, so it changes in place
+    QVERIFY(matchesMask(u"a.txt"_s, mask));
+    const QChar* before = mask.constData();
+    mask[2] = u'p';
+    QCOMPARE(mask.constData(), before);
+    QVERIFY(!matchesMask(u"a.txt"_s, mask));
+    QVERIFY(matchesMask(u"a.pxt"_s, mask));
+    mask[2] = u'[';
+    QVERIFY_THROWS_EXCEPTION(InvalidMask, matchesMask(u"a.txt"_s, mask));
+    mask[2] = u't';
+    QVERIFY(matchesMask(u"a.txt"_s, mask));
+}
+
+void tst_maskmatcher::manyMasks_eachKeepsItsMeaning() {
+    // More masks than are kept, in turn and over again, each checked against the name it alone
+    // matches.
+    QStringList masks;
+    for (int i = 0; i < 300; ++i) {
+        masks << u"*_%1.?xt"_s.arg(i);
+    }
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < masks.size(); ++i) {
+            QVERIFY(matchesMask(u"file_%1.txt"_s.arg(i), masks[i]));
+            QVERIFY(!matchesMask(u"file_%1.txt"_s.arg(i + 1), masks[i]));
+        }
+    }
 }
 
 QTEST_APPLESS_MAIN(tst_maskmatcher)
