@@ -1,7 +1,12 @@
 #include "engine/clock.h"
+#include "engine/errorcontrol.h"
 #include "platform/locations.h"
+#include "scriptedprompts.h"
 #include "storage/global.h"
 
+#include <QDir>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace moravel;
@@ -20,6 +25,7 @@ private Q_SLOTS:
     void telemetryString_encodesEveryCountInOrder_data();
     void telemetryString_encodesEveryCountInOrder();
     void telemetryString_isBuiltAnewAtEachCall();
+    void telemetryString_afterFirstRun_countsTheDefaultRule();
 };
 
 void TelemetryTest::telemetryString_encodesEveryCountInOrder_data() {
@@ -85,6 +91,33 @@ void TelemetryTest::telemetryString_isBuiltAnewAtEachCall() {
     state.logLines.push_back(std::make_unique<logLine>());
     state.nroOperacion = 1;
     QCOMPARE(fromHex(state.telemetryString()), QStringLiteral("ui=5|no=1|ll=1|nr=0|iv=30|ig=0|"));
+}
+
+void TelemetryTest::telemetryString_afterFirstRun_countsTheDefaultRule() {
+    QTemporaryDir dir;
+    FixedLocations locations;
+    locations.userDesktop = dir.filePath(QStringLiteral("Desktop"));
+    locations.data = dir.filePath(QStringLiteral("Moravel"));
+    locations.documents = dir.filePath(QStringLiteral("Documents"));
+    locations.startup = dir.filePath(QStringLiteral("autostart"));
+    QVERIFY(QDir().mkpath(locations.userDesktop) && QDir().mkpath(locations.documents) &&
+            QDir().mkpath(locations.data));
+    FixedClock clock(QDateTime(QDate(2024, 3, 1), QTime(9, 0)));
+    testing::ScriptedPrompts prompts;
+    QVERIFY2(createDefaultConfiguration(locations, clock, prompts),
+             qPrintable(prompts.messages.join(u'\n')));
+
+    global state(locations, clock);
+    errorControl error;
+    QCOMPARE(state.loadConfiguration(error, prompts), 0);
+    const QString text = fromHex(state.telemetryString());
+    const QRegularExpressionMatch match =
+        QRegularExpression(QStringLiteral("^ui=(\\d+)\\|no=0\\|ll=0\\|nr=1\\|iv=30\\|ig=0\\|$"))
+            .match(text);
+    QVERIFY2(match.hasMatch(), qPrintable(text));
+    const qint64 id = match.captured(1).toLongLong();
+    QCOMPARE(id, qint64{state.uniqueId});
+    QVERIFY(id >= 100 && id <= 1000000099);
 }
 
 QTEST_GUILESS_MAIN(TelemetryTest)
