@@ -62,6 +62,8 @@ public:
     bool iniciarConWindows = false;
     std::int32_t nroOperacion = 0;
     std::vector<std::unique_ptr<logLine>> logLines;
+    // The lines of the log file that did not read as records, written back in their places.
+    std::vector<unreadLogLine> unreadLogLines;
     DateTimeValue nextReminder = 0;
     bool startAborted = false;
     bool includeFolders = false;
