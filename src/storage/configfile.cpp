@@ -414,8 +414,8 @@ int global::loadConfiguration(errorControl& error, Prompts& prompts) {
 
     QFile file(path);
     if (QFileInfo(path).size() > maxFileBytes) {
-        error.message = configtexts::xmlOpenError() +
-                        configtexts::atLine(configtexts::fileTooLarge(maxFileBytes), 1, 1);
+        error.message = configtexts::xmlOpenError() + QStringLiteral(": ") +
+                        configtexts::fileTooLarge(maxFileBytes);
         return 1;
     }
     if (!file.open(QIODevice::ReadOnly)) {
@@ -428,8 +428,8 @@ int global::loadConfiguration(errorControl& error, Prompts& prompts) {
         return 1;
     }
     if (bytes.size() > maxFileBytes) {
-        error.message = configtexts::xmlOpenError() +
-                        configtexts::atLine(configtexts::fileTooLarge(maxFileBytes), 1, 1);
+        error.message = configtexts::xmlOpenError() + QStringLiteral(": ") +
+                        configtexts::fileTooLarge(maxFileBytes);
         return 1;
     }
     file.close();
