@@ -8,38 +8,30 @@ namespace {
 // Folders share one cache entry under a key no file name can have.
 const QString folderKey = QStringLiteral("/");
 
-// The part of the name after its first dot ("tar.gz" of "backup.tar.gz"), ignoring a leading
-// dot; empty when the name has no extension.
+// The part of the name after its last dot ("gz" of "backup.tar.gz"); empty when there is none,
+// and for a name whose only dot comes first (".profile").
 QString extensionOf(const QString& name) {
-    const qsizetype dot = name.indexOf(u'.', 1);
-    return dot < 0 ? QString() : name.mid(dot + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot <= 0 ? QString() : name.mid(dot + 1);
 }
 } // namespace
 
 TypeAndIcon ShellInfo::typeAndIcon(const QString& name, bool isFolder) {
-    QString key;
-    QString lookupName;
-    if (isFolder) {
-        key = folderKey;
-    } else {
-        const QString extension = extensionOf(name);
-        if (extension.isEmpty()) {
-            // Without an extension only the whole name can say something ("Makefile").
-            key = name;
-            lookupName = name;
-        } else {
-            // Typed by the extension alone, so that every name with this extension gets the same
-            // answer whichever of them was seen first.
-            key = u'.' + extension;
-            lookupName = u'_' + key;
-        }
-    }
+    // Typed by the extension alone, as the window's shell would: every name with one extension
+    // gets the same answer whichever of them was seen first, and a scan asks the database once
+    // per extension. A name without one is of the unknown type.
+    const QString key = isFolder ? folderKey : extensionOf(name);
     if (const auto found = m_byExtension.constFind(key); found != m_byExtension.cend()) {
         return *found;
     }
-    const QMimeType mime = isFolder
-                               ? m_mimes.mimeTypeForName(QStringLiteral("inode/directory"))
-                               : m_mimes.mimeTypeForFile(lookupName, QMimeDatabase::MatchExtension);
+    QMimeType mime;
+    if (isFolder) {
+        mime = m_mimes.mimeTypeForName(QStringLiteral("inode/directory"));
+    } else if (key.isEmpty()) {
+        mime = m_mimes.mimeTypeForName(QStringLiteral("application/octet-stream"));
+    } else {
+        mime = m_mimes.mimeTypeForFile(QStringLiteral("_.") + key, QMimeDatabase::MatchExtension);
+    }
     TypeAndIcon answer;
     answer.typeName = mime.comment();
     answer.iconIndex = iconIndexOf(mime.iconName());
