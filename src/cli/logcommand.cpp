@@ -1,0 +1,149 @@
+#include "cli/clienvironment.h"
+#include "cli/command.h"
+#include "cli/output.h"
+#include "cli/startup.h"
+#include "cli/texts.h"
+#include "engine/maskmatcher.h"
+#include "storage/global.h"
+#include "storage/localedatetime.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+
+namespace moravel {
+
+namespace {
+
+const QCommandLineOption jsonOption(QStringLiteral("json"),
+                                    QStringLiteral("Prints the records as one JSON array."));
+const QCommandLineOption maskOption(
+    QStringLiteral("mask"),
+    QStringLiteral("Only names that match MASK (\"*\", \"?\", \"[set]\"); a mask without \"*\"\n"
+                   "finds every name that contains it. Default: every name."),
+    QStringLiteral("MASK"));
+const QCommandLineOption dateOption(
+    QStringLiteral("date"),
+    QStringLiteral("Only items cleaned on DATE, written in your short date format as the\n"
+                   "Cleaning date column shows it. Default: every date."),
+    QStringLiteral("DATE"));
+const QCommandLineOption allOption(QStringLiteral("all"),
+                                   QStringLiteral("Lists every matching record, not only the\n"
+                                                  "newest 50."));
+
+// The browser of cleaned items lists at most this many records until asked for all.
+constexpr int rowLimit = 50;
+
+// An empty mask finds everything; a mask without a star finds every name that contains it.
+QString browserMask(const QString& given) {
+    if (given.isEmpty()) {
+        return QStringLiteral("*.*");
+    }
+    if (!given.contains(u'*')) {
+        return u'*' + given + u'*';
+    }
+    return given;
+}
+
+// Lists the cleaned items as the browser of the window selects them.
+class LogCommand final : public Command {
+public:
+    QString name() const override { return QStringLiteral("log"); }
+    QString synopsis() const override {
+        return QStringLiteral("log [--json] [--mask MASK] [--date DATE] [--all]");
+    }
+    QString description() const override {
+        return QStringLiteral(
+            "Lists the items that cleaning runs took off the desktop: the newest 50 records\n"
+            "that match, in name order, with their action, cleaning date and destination. The\n"
+            "index that --json gives is what 'restore' takes.");
+    }
+
+protected:
+    QList<QCommandLineOption> options() const override {
+        return {jsonOption, maskOption, dateOption, allOption};
+    }
+
+    int execute(CliEnvironment& env, const QCommandLineParser& parser) override {
+        global state(env.locations, env.clock);
+        if (!loadState(state, env)) {
+            return exitstatus::Failure;
+        }
+        const QString mask = browserMask(parser.value(maskOption));
+        const bool dateGiven = parser.isSet(dateOption);
+        const QString date = parser.value(dateOption);
+        const bool showAll = parser.isSet(allOption);
+
+        std::vector<int> selected;
+        bool capped = false;
+        try {
+            for (auto i = static_cast<int>(state.logLines.size()) - 1; i >= 0; --i) {
+                // Like the browser, the cap is met before the next record is looked at.
+                if (!showAll && static_cast<int>(selected.size()) >= rowLimit) {
+                    capped = true;
+                    break;
+                }
+                const logLine& record = *state.logLines[static_cast<std::size_t>(i)];
+                if (dateGiven && shortDateText(record.cleanedAt) != date) {
+                    continue;
+                }
+                if (matchesMask(record.itemName, mask)) {
+                    selected.push_back(i);
+                }
+            }
+        } catch (const InvalidMask& invalid) {
+            env.err << invalid.text() << u'\n';
+            return exitstatus::Failure;
+        }
+        // Newest first before sorting, so records of one name stay newest first.
+        std::stable_sort(selected.begin(), selected.end(), [&state](int a, int b) {
+            return compareIgnoringAsciiCase(state.logLines[static_cast<std::size_t>(a)]->itemName,
+                                            state.logLines[static_cast<std::size_t>(b)]->itemName) <
+                   0;
+        });
+
+        const bool json = parser.isSet(jsonOption);
+        if (json) {
+            QJsonArray records;
+            for (const int i : selected) {
+                const logLine& record = *state.logLines[static_cast<std::size_t>(i)];
+                records.append(QJsonObject{
+                    {QStringLiteral("index"), i},
+                    {QStringLiteral("operationNumber"), record.operationNumber},
+                    {QStringLiteral("itemName"), record.itemName},
+                    {QStringLiteral("destinationFolder"), record.destinationFolder},
+                    {QStringLiteral("performedAction"), record.performedAction},
+                    {QStringLiteral("actionName"), actionName(record.performedAction)},
+                    {QStringLiteral("cleanedAt"), isoDateTime(record.cleanedAt)},
+                });
+            }
+            env.out << QString::fromUtf8(QJsonDocument(records).toJson());
+        } else {
+            QList<QStringList> rows;
+            for (const int i : selected) {
+                const logLine& record = *state.logLines[static_cast<std::size_t>(i)];
+                rows.append({record.itemName, actionName(record.performedAction),
+                             shortDateText(record.cleanedAt), record.destinationFolder});
+            }
+            env.out << textTable({clitexts::nameColumn(), clitexts::actionColumn(),
+                                  clitexts::cleaningDateColumn(), clitexts::destinationColumn()},
+                                 rows);
+        }
+        if (capped) {
+            // With --json the hint must not spoil the document.
+            QTextStream& hint = json ? env.err : env.out;
+            hint << clitexts::showingFirst(rowLimit) << u'\n';
+        }
+        return exitstatus::Success;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<Command> newLogCommand() {
+    return std::make_unique<LogCommand>();
+}
+
+} // namespace moravel

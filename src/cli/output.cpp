@@ -1,0 +1,73 @@
+#include "cli/output.h"
+
+#include <cmath>
+
+namespace moravel {
+
+QString isoDateTime(DateTimeValue value) {
+    // Worked out from the value itself: a local time that a zone change skips must keep its
+    // text, which a round trip through QDateTime would shift.
+    const double day = std::floor(value);
+    auto seconds = static_cast<qint64>(std::floor((value - day) * 86400.0 + 0.0005));
+    qint64 days = static_cast<qint64>(day);
+    if (seconds >= 86400) {
+        seconds -= 86400;
+        ++days;
+    }
+    const QDate date = QDate(1899, 12, 30).addDays(days);
+    return QStringLiteral("%1-%2-%3T%4:%5:%6")
+        .arg(date.year(), 4, 10, QLatin1Char('0'))
+        .arg(date.month(), 2, 10, QLatin1Char('0'))
+        .arg(date.day(), 2, 10, QLatin1Char('0'))
+        .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
+        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString textTable(const QStringList& header, const QList<QStringList>& rows) {
+    QList<qsizetype> widths;
+    for (const QString& title : header) {
+        widths.append(title.size());
+    }
+    for (const QStringList& row : rows) {
+        for (qsizetype column = 0; column < row.size() && column < widths.size(); ++column) {
+            widths[column] = std::max(widths[column], row[column].size());
+        }
+    }
+    QString text;
+    const auto appendLine = [&text, &widths](const QStringList& cells) {
+        QString line;
+        for (qsizetype column = 0; column < widths.size(); ++column) {
+            const QString cell = column < cells.size() ? cells[column] : QString();
+            if (column > 0) {
+                line += QStringLiteral("  ");
+            }
+            line += column + 1 < widths.size() ? cell.leftJustified(widths[column]) : cell;
+        }
+        while (line.endsWith(u' ')) {
+            line.chop(1);
+        }
+        text += line + u'\n';
+    };
+    appendLine(header);
+    for (const QStringList& row : rows) {
+        appendLine(row);
+    }
+    return text;
+}
+
+int compareIgnoringAsciiCase(const QString& a, const QString& b) {
+    const auto fold = [](char16_t c) {
+        return static_cast<int>(c >= u'a' && c <= u'z' ? c - (u'a' - u'A') : c);
+    };
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        const int difference = fold(a.at(i).unicode()) - fold(b.at(i).unicode());
+        if (difference != 0) {
+            return difference;
+        }
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+} // namespace moravel

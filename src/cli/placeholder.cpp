@@ -1,2 +1,0 @@
-// The commands of moravel-cli come here.
-namespace moravel::cli {}
