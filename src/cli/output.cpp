@@ -24,21 +24,45 @@ QString isoDateTime(DateTimeValue value) {
         .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
+namespace {
+// A name on the desktop may hold control characters, even the escape sequences that steer a
+// terminal; in a table they show as "?".
+QString printable(const QString& cell) {
+    QString text = cell;
+    for (QChar& c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F ||
+            (c.unicode() >= 0x80 && c.unicode() < 0xA0)) {
+            c = u'?';
+        }
+    }
+    return text;
+}
+} // namespace
+
 QString textTable(const QStringList& header, const QList<QStringList>& rows) {
+    QList<QStringList> cells;
+    cells.reserve(rows.size());
+    for (const QStringList& row : rows) {
+        QStringList shown;
+        for (const QString& cell : row) {
+            shown.append(printable(cell));
+        }
+        cells.append(shown);
+    }
     QList<qsizetype> widths;
     for (const QString& title : header) {
         widths.append(title.size());
     }
-    for (const QStringList& row : rows) {
+    for (const QStringList& row : cells) {
         for (qsizetype column = 0; column < row.size() && column < widths.size(); ++column) {
             widths[column] = std::max(widths[column], row[column].size());
         }
     }
     QString text;
-    const auto appendLine = [&text, &widths](const QStringList& cells) {
+    const auto appendLine = [&text, &widths](const QStringList& lineCells) {
         QString line;
         for (qsizetype column = 0; column < widths.size(); ++column) {
-            const QString cell = column < cells.size() ? cells[column] : QString();
+            const QString cell = column < lineCells.size() ? lineCells[column] : QString();
             if (column > 0) {
                 line += QStringLiteral("  ");
             }
@@ -50,7 +74,7 @@ QString textTable(const QStringList& header, const QList<QStringList>& rows) {
         text += line + u'\n';
     };
     appendLine(header);
-    for (const QStringList& row : rows) {
+    for (const QStringList& row : cells) {
         appendLine(row);
     }
     return text;

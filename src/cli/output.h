@@ -13,7 +13,7 @@ namespace moravel {
 QString isoDateTime(DateTimeValue value);
 
 // Rows under a header line, each column as wide as its widest cell, columns two blanks apart,
-// no blanks at the end of a line; every line ends with "\n".
+// no blanks at the end of a line; every line ends with "\n". Control characters show as "?".
 QString textTable(const QStringList& header, const QList<QStringList>& rows);
 
 // Compares two texts character by character, the letters a to z counting as A to Z and every

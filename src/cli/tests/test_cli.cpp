@@ -147,6 +147,20 @@ private Q_SLOTS:
         QCOMPARE(cli.err, QString());
     }
 
+    void plan_text_controlCharactersInNamesAreShownAsQuestionMarks() {
+        Cli cli;
+        Cli::writeFile(cli.locations.userDesktop + QStringLiteral("/evil\x1b[2J\nname.txt"), "x");
+
+        QCOMPARE(cli.run({QStringLiteral("plan")}), 0);
+
+        QVERIFY2(cli.out.contains(QStringLiteral("evil?[2J?name.txt  ")), qPrintable(cli.out));
+        QVERIFY(!cli.out.contains(QChar(0x1b)));
+        // JSON carries the name as it is.
+        QCOMPARE(cli.run({QStringLiteral("plan"), QStringLiteral("--json")}), 0);
+        QCOMPARE(cli.json().at(0).toObject().value(QStringLiteral("name")).toString(),
+                 QStringLiteral("evil\x1b[2J\nname.txt"));
+    }
+
     void plan_json() {
         Cli cli;
         cli.writeConfiguration(R"(<HTML>
