@@ -195,11 +195,17 @@ LineKind readRecord(QStringView line, const LocaleDateTimeFormat& format, int re
         !format.readDateTime(fields[4].text, referenceYear, cleanedAt)) {
         return LineKind::NotRecord;
     }
+    // Only the low eight bits count, as in the byte the action is kept in. Leave is never
+    // written, so a line that says Leave was not written by us; as a record it would vanish
+    // at the next write, kept unread it stays.
+    const auto performed = static_cast<ActionKind>(action & 0xff);
+    if (performed == actions::Leave) {
+        return LineKind::NotRecord;
+    }
     record.operationNumber = static_cast<std::int32_t>(operationNumber);
     record.itemName = fieldText(fields[1]);
     record.destinationFolder = fieldText(fields[2]);
-    // Only the low eight bits count, as in the byte the action is kept in.
-    record.performedAction = static_cast<ActionKind>(action & 0xff);
+    record.performedAction = performed;
     record.cleanedAt = cleanedAt;
     return LineKind::Record;
 }

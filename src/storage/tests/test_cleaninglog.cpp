@@ -182,6 +182,8 @@ private Q_SLOTS:
         none("action not a number", u"7,r,/a,archive,07.03.10"_s);
         none("action empty", u"7,r,/a,,07.03.10"_s);
         none("huge action", u"7,r,/a,99999999999999999999999,07.03.10"_s);
+        none("Leave", u"7,r,/a,0,07.03.10"_s);
+        none("Leave in the low eight bits", u"7,r,/a,512,07.03.10"_s);
         none("date of other settings", u"7,r,/a,1,\"3/7/10 2:05:09 PM\""_s);
         none("no date", u"7,r,/a,1,\"\""_s);
         none("impossible date", u"7,r,/a,1,31.02.10"_s);
