@@ -6,6 +6,9 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <utility>
+#include <vector>
 
 namespace moravel {
 
@@ -79,12 +82,66 @@ using Sets = QVarLengthArray<CharSet, 1>;
 struct Run {
     qsizetype first = 0;
     qsizetype length = 0;
+    qsizetype table = -1; // the run's RunTable, when it has one
+};
+
+// Runs searched for after a star are compared at every place of the name; a long one instead
+// gets a table for a bit-parallel search (shift-and) that reads each character of the name once.
+constexpr qsizetype shortRun = 3;
+constexpr qsizetype longestTabledRun = 64;
+
+// For each character, which elements of a run accept it: bit k stands for the k-th element.
+class RunTable {
+public:
+    RunTable(const Element* element, qsizetype length, const Sets& sets) {
+        for (qsizetype k = 0; k < length; ++k, ++element) {
+            const std::uint64_t bit = std::uint64_t{1} << k;
+            if (element->kind == Kind::Any) {
+                m_any |= bit;
+            } else if (element->kind == Kind::Set) {
+                const CharSet& set = sets[static_cast<qsizetype>(element->ch)];
+                for (char32_t c = 0; c <= lastSetMember; ++c) {
+                    if (set.contains(c) != set.negate) {
+                        m_low[c] |= bit;
+                    }
+                }
+                if (set.negate) {
+                    m_high |= bit; // no character above U+00FF is in a set
+                }
+            } else if (element->ch <= lastSetMember) {
+                m_low[element->ch] |= bit;
+            } else {
+                m_highLiterals.append({element->ch, bit});
+            }
+        }
+    }
+
+    // `c` is folded already.
+    std::uint64_t accepts(char32_t c) const {
+        if (c <= lastSetMember) {
+            return m_low[c] | m_any;
+        }
+        std::uint64_t bits = m_high | m_any;
+        for (const auto& [literal, bit] : m_highLiterals) {
+            if (literal == c) {
+                bits |= bit;
+            }
+        }
+        return bits;
+    }
+
+private:
+    std::array<std::uint64_t, lastSetMember + 1> m_low{};
+    std::uint64_t m_any = 0;
+    std::uint64_t m_high = 0;
+    QVarLengthArray<std::pair<char32_t, std::uint64_t>, 2> m_highLiterals;
 };
 
 struct CompiledMask {
     Elements elements; // ends with Kind::End
     Sets sets;
     QVarLengthArray<Run, 8> runs;
+    std::vector<RunTable> tables;
     bool endsWithStar = false;
 };
 
@@ -125,6 +182,12 @@ public:
             ++compiled.runs.back().length;
         }
         compiled.endsWithStar = elements.back().skip;
+        for (Run& run : compiled.runs) {
+            if (run.first > 0 && run.length > shortRun && run.length <= longestTabledRun) {
+                run.table = static_cast<qsizetype>(compiled.tables.size());
+                compiled.tables.emplace_back(elements.constData() + run.first, run.length, sets);
+            }
+        }
     }
 
 private:
@@ -232,6 +295,21 @@ qsizetype matchRun(const Element* element, qsizetype length, const Sets& sets, Q
     return i;
 }
 
+// Finds the leftmost place from `from` where a run fits, by shift-and: bit k of `fits` says
+// that the run's first k + 1 elements fit the characters just read. Gives the position after
+// the run, or -1.
+qsizetype findWithTable(const RunTable& table, qsizetype length, QStringView name, qsizetype from) {
+    const std::uint64_t whole = std::uint64_t{1} << (length - 1);
+    std::uint64_t fits = 0;
+    for (qsizetype i = from; i < name.size();) {
+        fits = ((fits << 1) | 1) & table.accepts(fold(readChar(name, i)));
+        if (fits & whole) {
+            return i;
+        }
+    }
+    return -1;
+}
+
 // Wildcard matching in which a failed element sends the search back only to the latest star,
 // which then swallows one more character. Between two stars that amounts to finding the
 // leftmost place where the run of elements fits: a later place would never let the rest fit
@@ -251,6 +329,14 @@ bool run(const CompiledMask& mask, QStringView name) {
     for (qsizetype r = 1; r < searched; ++r) {
         const Element* first = elements + runs[r].first;
         const qsizetype length = runs[r].length;
+        if (runs[r].table >= 0) {
+            i = findWithTable(mask.tables[static_cast<std::size_t>(runs[r].table)], length, name,
+                              i);
+            if (i < 0) {
+                return false;
+            }
+            continue;
+        }
         // A first element that is neither a letter nor a surrogate can be searched for directly.
         const bool direct = first->kind == Kind::Literal && first->ch < 0x10000 &&
                             !(first->ch >= u'A' && first->ch <= u'Z') &&
@@ -347,8 +433,12 @@ private:
 } // namespace
 
 bool matchesMask(const QString& name, const QString& mask) {
-    thread_local MaskCache cache;
-    return run(cache.get(mask), name);
+    // Made on first use, so that threads that never match a mask do not carry one.
+    thread_local std::unique_ptr<MaskCache> cache;
+    if (!cache) {
+        cache = std::make_unique<MaskCache>();
+    }
+    return run(cache->get(mask), name);
 }
 
 } // namespace moravel

@@ -95,6 +95,17 @@ void tst_maskmatcher::matches_data() {
     QTest::newRow("*a*b*c") << u"xaXbYc"_s << u"*a*b*c"_s << true;
     QTest::newRow("star then set") << u"file9.txt"_s << u"*[0-9].*"_s << true;
     QTest::newRow("star then literal search") << u"a-b-c.tar.gz"_s << u"*-c.*.gz"_s << true;
+    // Longer runs between stars are searched another way; the same rules hold there.
+    QTest::newRow("long run with set, ? and U+0101")
+        << u"pre-x5Q\u0101yz-post"_s << u"*x[0-9]?\u0101yz*"_s << true;
+    QTest::newRow("long run, U+0101 differs")
+        << u"pre-x5Q\u0100yz-post"_s << u"*x[0-9]?\u0101yz*"_s << false;
+    QTest::newRow("long run, ? takes a pair") << u"ab\U0001F600cdef"_s << u"*b?cde*"_s << true;
+    QTest::newRow("long run, negated set takes U+0101")
+        << u"a\u0101bcd!"_s << u"*[!x]bcd!*"_s << true;
+    QTest::newRow("long run, folds a-z") << u"x-ReadMe-y"_s << u"*-readme-*"_s << true;
+    QTest::newRow("long run, leftmost place") << u"abcabcabcX"_s << u"*abcabc*abcX"_s << true;
+    QTest::newRow("long run, no place left") << u"abcabcab"_s << u"*abcab*abc"_s << false;
     QTest::newRow("dot search misses") << u"abc"_s << u"*.*x"_s << false;
 }
 
