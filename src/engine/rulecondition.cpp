@@ -15,8 +15,11 @@ constexpr double bytesPerMegabyte = 1024.0 * 1024.0;
 
 // Whether a date lies more than `days` days away from today at 00:00, in either direction.
 bool fartherThan(DateTimeValue when, std::int32_t days, const Clock& clock) {
-    const DateTimeValue today = toDateTimeValue(clock.now().toLocalTime().date());
-    return std::fabs(today - when) > days;
+    const QDate today = clock.now().toLocalTime().date();
+    if (!today.isValid()) {
+        return false; // without a today every span would look endless
+    }
+    return std::fabs(toDateTimeValue(today) - when) > days;
 }
 
 } // namespace

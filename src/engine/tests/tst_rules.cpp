@@ -69,6 +69,7 @@ private Q_SLOTS:
     void conditionHolds_data();
     void conditionHolds();
     void dateCondition_usesLocalDateOfNow();
+    void dateCondition_withoutNow_neverHolds();
     void conditionDescribe_data();
     void conditionDescribe();
     void conditionClone_copiesAllFields();
@@ -159,6 +160,14 @@ void tst_rules::dateCondition_usesLocalDateOfNow() {
     const ruleCondition changedBefore = condition(conditions::ModifiedBefore, {}, 0, 0);
     QVERIFY(!changedBefore.matches(changedAt(at(0, QTime(0, 0))), clock));
     QVERIFY(changedBefore.matches(changedAt(at(-1, QTime(0, 0))), clock));
+}
+
+void tst_rules::dateCondition_withoutNow_neverHolds() {
+    const FixedClock unset;
+    const task old = changedAt(at(-1000, QTime(12, 0)));
+    QVERIFY(!condition(conditions::ModifiedBefore, {}, 0, 1).matches(old, unset));
+    QVERIFY(
+        !condition(conditions::AccessedBefore, {}, 0, 1).matches(accessedAt(old.modified), unset));
 }
 
 void tst_rules::conditionDescribe_data() {
