@@ -29,24 +29,22 @@ QString indented(const QString& text, int width) {
 }
 
 QString programHelp(const std::vector<std::unique_ptr<Command>>& commands) {
-    QString text =
-        clitexts::usage(QStringLiteral("COMMAND [OPTIONS]")) +
-        QStringLiteral(
-            "\n"
-            "Moravel keeps your desktop tidy: it plans an action for every item on your desktop\n"
-            "from your rules, cleans the desktop and logs every cleaned item. moravel-cli works "
-            "on\n"
-            "the same configuration and log as the Moravel window.\n"
-            "\n"
-            "Commands:\n");
+    QString text = clitexts::usage(QStringLiteral("COMMAND [OPTIONS]")) + u'\n';
+    text += QStringLiteral(
+        "\n"
+        "Moravel keeps your desktop tidy: it plans an action for every item on your\n"
+        "desktop from your rules, cleans the desktop and logs every cleaned item.\n"
+        "moravel-cli works on the same configuration and log as the Moravel window.\n"
+        "\n"
+        "Commands:\n");
     for (const auto& command : commands) {
-        text += u'\n' + indented(command->help(), 2) + u'\n';
+        text += u'\n' + indented(command->help(), 2);
     }
     text += QStringLiteral(
         "\n"
         "Exit status: 0 success, 1 failure or refusal, 2 wrong usage.\n"
-        "With --json, standard output holds the JSON document alone; hints and errors go to\n"
-        "standard error.\n");
+        "With --json, standard output holds the JSON document alone; hints and errors go\n"
+        "to standard error.\n");
     return text;
 }
 

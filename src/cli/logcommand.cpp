@@ -29,9 +29,9 @@ const QCommandLineOption dateOption(
     QStringLiteral("Only items cleaned on DATE, written in your short date format as the\n"
                    "Cleaning date column shows it. Default: every date."),
     QStringLiteral("DATE"));
-const QCommandLineOption allOption(QStringLiteral("all"),
-                                   QStringLiteral("Lists every matching record, not only the\n"
-                                                  "newest 50."));
+const QCommandLineOption
+    allOption(QStringLiteral("all"),
+              QStringLiteral("Lists every matching record, not only the newest 50."));
 
 // The browser of cleaned items lists at most this many records until asked for all.
 constexpr int rowLimit = 50;
@@ -57,8 +57,8 @@ public:
     QString description() const override {
         return QStringLiteral(
             "Lists the items that cleaning runs took off the desktop: the newest 50 records\n"
-            "that match, in name order, with their action, cleaning date and destination. The\n"
-            "index that --json gives is what 'restore' takes.");
+            "that match, in name order, with their action, cleaning date and destination.\n"
+            "With --json each record also carries its index in the log.");
     }
 
 protected:
