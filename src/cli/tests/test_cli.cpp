@@ -406,6 +406,24 @@ private Q_SLOTS:
         QCOMPARE(found, names);
     }
 
+    void log_date_inTheUsersShortDateFormat() {
+        // The date texts follow the user's regional formats, here German ones.
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        Cli cli;
+        cli.writeLog([](global& state) {
+            addRecord(state, 1, QStringLiteral("a.txt"), QString(), actions::Delete, march7);
+            addRecord(state, 2, QStringLiteral("b.txt"), QString(), actions::Delete, march8);
+        });
+
+        const int status =
+            cli.run({QStringLiteral("log"), QStringLiteral("--date"), QStringLiteral("08.03.10")});
+        QLocale::setDefault(QLocale::c());
+
+        QCOMPARE(status, 0);
+        QCOMPARE(cli.out, QStringLiteral("Name   Action  Cleaning date  Destination\n"
+                                         "b.txt  Delete  08.03.10\n"));
+    }
+
     void log_capHint_data() {
         QTest::addColumn<int>("matching");
         QTest::addColumn<int>("olderOthers");
