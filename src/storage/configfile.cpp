@@ -413,21 +413,20 @@ int global::loadConfiguration(errorControl& error, Prompts& prompts) {
     }
 
     QFile file(path);
-    if (QFileInfo(path).size() > maxFileBytes) {
-        error.message = configtexts::xmlOpenError() + QStringLiteral(": ") +
-                        configtexts::fileTooLarge(maxFileBytes);
-        return 1;
-    }
     if (!file.open(QIODevice::ReadOnly)) {
         error.message = configtexts::xmlOpenError() + QStringLiteral(": ") + file.errorString();
         return 1;
     }
-    const QByteArray bytes = file.read(maxFileBytes + 1);
-    if (file.error() != QFileDevice::NoError) {
-        error.message = configtexts::xmlOpenError() + QStringLiteral(": ") + file.errorString();
-        return 1;
+    // Checked before and after reading: the file may grow in between.
+    QByteArray bytes;
+    if (file.size() <= maxFileBytes) {
+        bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError) {
+            error.message = configtexts::xmlOpenError() + QStringLiteral(": ") + file.errorString();
+            return 1;
+        }
     }
-    if (bytes.size() > maxFileBytes) {
+    if (file.size() > maxFileBytes || bytes.size() > maxFileBytes) {
         error.message = configtexts::xmlOpenError() + QStringLiteral(": ") +
                         configtexts::fileTooLarge(maxFileBytes);
         return 1;
