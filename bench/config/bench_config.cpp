@@ -135,20 +135,21 @@ BENCHMARK(BM_parseOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_saveConfiguration)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_writeSameBytes)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Remembers each benchmark's wall time per iteration, so the results can be judged at the end.
+// Remembers each benchmark's times per iteration, so the results can be judged at the end.
 class RecordingReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
-                milliseconds[run.benchmark_name()] =
-                    run.GetAdjustedRealTime() * 1e3 /
-                    benchmark::GetTimeUnitMultiplier(run.time_unit);
+                const double scale = 1e3 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+                realMs[run.benchmark_name()] = run.GetAdjustedRealTime() * scale;
+                cpuMs[run.benchmark_name()] = run.GetAdjustedCPUTime() * scale;
             }
         }
         ConsoleReporter::ReportRuns(runs);
     }
-    std::map<std::string, double> milliseconds;
+    std::map<std::string, double> realMs;
+    std::map<std::string, double> cpuMs;
 };
 
 } // namespace
@@ -160,24 +161,31 @@ int main(int argc, char** argv) {
     }
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto& ms = reporter.milliseconds;
     int status = 0;
-    const auto judge = [&](const char* name, const char* baseline, const char* label) {
+    // The goal is judged on the time the code itself takes (CPU time for the load, which does
+    // nothing but compute; real time for the save, whose sync to disk is waiting, not
+    // computing), so that other work on a shared machine does not decide it.
+    const auto judge = [&](const std::string& name, const std::string& baseline, bool onCpu,
+                           const char* label) {
+        const auto& ms = onCpu ? reporter.cpuMs : reporter.realMs;
         if (!ms.count(name)) {
             return;
         }
         const double t = ms.at(name);
-        std::printf("%-52s %7.2f ms  %s", label, t, t < 50.0 ? "(goal < 50 ms)" : "MISSED");
+        std::printf("%-20s %7.2f ms %s (real %.2f ms, CPU %.2f ms)  %s", label, t,
+                    onCpu ? "CPU " : "real", reporter.realMs.at(name), reporter.cpuMs.at(name),
+                    t < 50.0 ? "goal < 50 ms: met" : "goal < 50 ms: MISSED");
         if (ms.count(baseline)) {
-            std::printf("  ratio to %s: %.2f", baseline, t / ms.at(baseline));
+            std::printf("; ratio to %s: %.2f", baseline.c_str(), t / ms.at(baseline));
         }
         std::printf("\n");
         status |= t < 50.0 ? 0 : 1;
     };
     std::printf("File of 1,000 rules and 10,000 ignore entries: %lld bytes\n",
                 static_cast<long long>(fixture().bytes.size()));
-    judge("BM_loadConfiguration/real_time", "BM_parseOnly/real_time", "loadConfiguration:");
-    judge("BM_saveConfiguration/real_time", "BM_writeSameBytes/real_time", "saveConfiguration:");
+    judge("BM_loadConfiguration/real_time", "BM_parseOnly/real_time", true, "loadConfiguration:");
+    judge("BM_saveConfiguration/real_time", "BM_writeSameBytes/real_time", false,
+          "saveConfiguration:");
     benchmark::Shutdown();
     return status;
 }
