@@ -412,6 +412,13 @@ int global::loadConfiguration(errorControl& error, Prompts& prompts) {
         return 2;
     }
 
+    // A folder or a named pipe in the file's place: opening a pipe would wait forever for a
+    // writer.
+    if (!QFileInfo(path).isFile()) {
+        error.message =
+            configtexts::xmlOpenError() + QStringLiteral(": ") + configtexts::notARegularFile();
+        return 1;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         error.message = configtexts::xmlOpenError() + QStringLiteral(": ") + file.errorString();

@@ -46,6 +46,9 @@ inline QString tooManyAttributes(int limit) {
 inline QString tooManyElements(qint64 limit) {
     return QStringLiteral("more than %1 elements").arg(limit);
 }
+inline QString notARegularFile() {
+    return QStringLiteral("it is not a regular file");
+}
 inline QString declarationsNotAccepted() {
     return QStringLiteral("a document type with declarations of its own");
 }

@@ -6,8 +6,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace moravel;
 using moravel::testing::ScriptedPrompts;
@@ -82,6 +85,7 @@ private Q_SLOTS:
     void fixture_isAccepted();
     void generated_isRefused_data();
     void generated_isRefused();
+    void notARegularFile_isRefusedWithoutWaiting();
     void hugeAttribute_isRead();
     void manyEntries_areRead();
 };
@@ -228,6 +232,27 @@ void ConfigFileHostileTest::generated_isRefused() {
                  qPrintable(loaded.message));
     } else {
         QCOMPARE(loaded.message, message);
+    }
+}
+
+void ConfigFileHostileTest::notARegularFile_isRefusedWithoutWaiting() {
+    for (const bool pipe : {false, true}) {
+        QTemporaryDir dir;
+        FixedLocations locations;
+        locations.data = dir.path();
+        FixedClock clock;
+        ScriptedPrompts prompts;
+        const QString path = dir.filePath(QStringLiteral("cfg.mvk"));
+        if (pipe) {
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else {
+            QVERIFY(QDir().mkdir(path));
+        }
+        global state(locations, clock);
+        errorControl error;
+        QCOMPARE(state.loadConfiguration(error, prompts), 1);
+        QCOMPARE(error.message, prefix + QStringLiteral(": it is not a regular file"));
+        QVERIFY(QFileInfo::exists(path));
     }
 }
 
