@@ -8,6 +8,7 @@
 #include "storage/global.h"
 #include "storage/logtexts.h"
 
+#include <QDir>
 #include <QDomDocument>
 #include <QFile>
 #include <QFileInfo>
@@ -59,6 +60,12 @@ constexpr std::array<QLatin1StringView, 12> keyNames{
     QLatin1StringView("folderChoice"),         QLatin1StringView("bigFileChoice"),
     QLatin1StringView("chkForUpdates"),        QLatin1StringView("uniqueId"),
 };
+
+// A lookup result that names a folder: an empty one is a failed lookup, and a relative one
+// would be taken from wherever the program happened to start.
+bool isUsableFolder(const QString& folder) {
+    return !folder.isEmpty() && QDir::isAbsolutePath(folder);
+}
 
 QString dataFile(const QString& folder, const char16_t* name) {
     return folder + u'/' + QString::fromUtf16(name);
@@ -376,7 +383,7 @@ int global::loadConfiguration(errorControl& error, Prompts& prompts) {
     chkForUpdates = true;
 
     const QString folder = m_locations.dataFolder();
-    if (folder.isEmpty()) {
+    if (!isUsableFolder(folder)) {
         error.message = logtexts::noDataFolder();
         return 1;
     }
@@ -587,7 +594,7 @@ int global::loadConfiguration(errorControl& error, Prompts& prompts) {
 
 bool global::saveConfiguration(errorControl& error) const {
     const QString folder = m_locations.dataFolder();
-    if (folder.isEmpty()) {
+    if (!isUsableFolder(folder)) {
         error.message = logtexts::noDataFolder();
         return false;
     }
@@ -688,7 +695,7 @@ bool createDefaultConfiguration(const Locations& locations, const Clock& clock, 
     // Without a documents folder there is no sound place for the archive; writing nothing
     // leaves the next start to try again.
     const QString documents = locations.documentsFolder();
-    if (documents.isEmpty()) {
+    if (!isUsableFolder(documents)) {
         prompts.showMessage(configtexts::noDocumentsFolder());
         return false;
     }

@@ -95,6 +95,7 @@ private Q_SLOTS:
     void load_setsNextReminder();
     void load_noFile_returns2_andReadsNothing();
     void load_brokenFile_returns1_appliesNothing_leavesFileAlone();
+    void load_failedDataFolderLookup_touchesNothing_data();
     void load_failedDataFolderLookup_touchesNothing();
     void load_createsDataFolderAndMissingParents();
     void load_dataFolderCannotBeCreated();
@@ -105,6 +106,7 @@ private Q_SLOTS:
 
     void firstRun_writesDefaultsLogAndArchiveFolder();
     void firstRun_keepsAnExistingLog();
+    void firstRun_withoutDocumentsFolder_writesNothing_data();
     void firstRun_withoutDocumentsFolder_writesNothing();
     void firstRun_withoutDataFolder_reportsIt();
 };
@@ -680,23 +682,37 @@ void ConfigFileTest::load_brokenFile_returns1_appliesNothing_leavesFileAlone() {
     QCOMPARE(Setup::read(setup.configPath()), broken);
 }
 
+void ConfigFileTest::load_failedDataFolderLookup_touchesNothing_data() {
+    QTest::addColumn<QString>("dataFolder");
+    QTest::newRow("failed lookup") << QString();
+    QTest::newRow("relative path") << QStringLiteral("data/Moravel");
+}
+
 void ConfigFileTest::load_failedDataFolderLookup_touchesNothing() {
+    QFETCH(QString, dataFolder);
     Setup setup;
-    // A configuration in the working directory must not be taken for ours.
+    // Configurations reachable from the working directory must not be taken for ours.
     Setup::write(setup.root.filePath(QStringLiteral("cfg.mvk")), "<HTML/>");
+    const QString ours = setup.configPath();
+    Setup::write(ours, "<HTML/>");
     const QString previous = QDir::currentPath();
     QVERIFY(QDir::setCurrent(setup.root.path()));
-    setup.locations.data.clear();
+    setup.locations.data = dataFolder;
     global state(setup.locations, setup.clock);
     errorControl error;
     const int result = state.loadConfiguration(error, setup.prompts);
+    errorControl saveError;
+    const bool saved = state.saveConfiguration(saveError);
     const QStringList left =
         QDir(setup.root.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
     QDir::setCurrent(previous);
     QCOMPARE(result, 1);
     QCOMPARE(error.message, QStringLiteral("No Data Folder found."));
+    QVERIFY(!saved);
+    QCOMPARE(saveError.message, QStringLiteral("No Data Folder found."));
     QVERIFY(state.rules.empty());
     QCOMPARE(left, QStringList({QStringLiteral("cfg.mvk"), QStringLiteral("data")}));
+    QCOMPARE(Setup::read(ours), QByteArray("<HTML/>"));
 }
 
 void ConfigFileTest::load_createsDataFolderAndMissingParents() {
@@ -814,11 +830,18 @@ void ConfigFileTest::firstRun_keepsAnExistingLog() {
     QCOMPARE(Setup::read(archive + QStringLiteral("/kept")), QByteArray("kept"));
 }
 
+void ConfigFileTest::firstRun_withoutDocumentsFolder_writesNothing_data() {
+    QTest::addColumn<QString>("documents");
+    QTest::newRow("failed lookup") << QString();
+    QTest::newRow("relative path") << QStringLiteral("Documents");
+}
+
 void ConfigFileTest::firstRun_withoutDocumentsFolder_writesNothing() {
+    QFETCH(QString, documents);
     Setup setup;
     const QString previous = QDir::currentPath();
     QVERIFY(QDir::setCurrent(setup.root.path()));
-    setup.locations.documents.clear();
+    setup.locations.documents = documents;
     const bool created = createDefaultConfiguration(setup.locations, setup.clock, setup.prompts);
     const QStringList left =
         QDir(setup.root.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
