@@ -220,6 +220,13 @@ void ConfigFileHostileTest::generated_isRefused_data() {
                        (QStringLiteral("<HTML>") + QStringLiteral("<a>").repeated(levels)).utf16()),
                    (6 + 3 * levels) * 2)
         << prefix + QStringLiteral(": elements nested deeper than 256 levels (line 1, column 772)");
+    // Markup in another encoding than the bytes seem to be in at first is still seen.
+    QTest::newRow("declared UTF-16 without byte order mark, nested deep")
+        << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-16LE\"?>") +
+               QByteArray::fromRawData(
+                   reinterpret_cast<const char*>(QStringLiteral("<a>").repeated(levels).utf16()),
+                   3 * levels * 2)
+        << QString();
 }
 
 void ConfigFileHostileTest::generated_isRefused() {
