@@ -355,13 +355,14 @@ bool ShellOperations::shellDelete(const QString& path, bool recycle) {
                                       : shelltexts::deleteFailed().arg(item.path, reason));
         return false;
     };
-    if (!item.lookAt(path, failure)) {
+    if (!item.setPath(path, failure)) {
         return fail(failure.describe(item.native));
     }
     if (recycle) {
         QString reason;
         if (!moveToTrash(item.path, reason)) {
-            return fail(reason);
+            // The system's own words for a missing item; GIO's for everything else.
+            return fail(item.lookAt(failure) ? reason : failure.describe(item.native));
         }
         return true;
     }
