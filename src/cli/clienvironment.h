@@ -24,6 +24,7 @@ public:
     Prompts& prompts;
     bool stdoutIsTerminal = false;
     bool stdinIsTerminal = false;
+    bool stderrIsTerminal = false; // a progress bar is drawn there only then
 };
 
 // Exit status of moravel-cli.

@@ -83,6 +83,10 @@ QString Command::help() const {
     return text;
 }
 
+int Command::wrongUsage(CliEnvironment& env, const QString& problem) const {
+    return usageError(env, problem, clitexts::usage(synopsis()));
+}
+
 int Command::run(CliEnvironment& env, const QStringList& arguments) {
     const QString usage = clitexts::usage(synopsis());
     QCommandLineParser parser;

@@ -38,6 +38,8 @@ protected:
     // Whether the command takes arguments that are not options.
     virtual bool takesArguments() const { return false; }
     virtual int execute(CliEnvironment& env, const QCommandLineParser& parser) = 0;
+    // For `execute`: prints `problem` and the command's usage on `err`; gives exit status 2.
+    int wrongUsage(CliEnvironment& env, const QString& problem) const;
 };
 
 // Every command, in the order of the help text.

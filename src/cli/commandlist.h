@@ -4,3 +4,5 @@
 // without an include guard.)
 MORAVEL_CLI_COMMAND(newPlanCommand)
 MORAVEL_CLI_COMMAND(newLogCommand)
+MORAVEL_CLI_COMMAND(newCleanCommand)
+MORAVEL_CLI_COMMAND(newRestoreCommand)

@@ -25,5 +25,6 @@ int main(int argc, char** argv) {
     moravel::CliEnvironment env(out, err, locations, clock, prompts);
     env.stdinIsTerminal = interactive;
     env.stdoutIsTerminal = ::isatty(STDOUT_FILENO) != 0;
+    env.stderrIsTerminal = ::isatty(STDERR_FILENO) != 0;
     return moravel::runCli(env, QCoreApplication::arguments().mid(1));
 }

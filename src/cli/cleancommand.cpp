@@ -1,0 +1,100 @@
+#include "executor/cleancommand.h"
+
+#include "cli/clienvironment.h"
+#include "cli/command.h"
+#include "cli/runtexts.h"
+#include "cli/startup.h"
+#include "cli/terminalprogress.h"
+#include "engine/errorcontrol.h"
+#include "executor/busyguard.h"
+#include "platform/shellinfo.h"
+#include "platform/shelloperations.h"
+#include "scanner/taskmanager.h"
+#include "storage/global.h"
+
+namespace moravel {
+
+namespace {
+
+const QCommandLineOption
+    yesOption(QStringLiteral("yes"),
+              QStringLiteral("Goes ahead without asking, and stops at once on Ctrl-C."));
+
+// Prints the summary on standard output, in colour on a terminal, and asks to go ahead.
+class TerminalConfirmation final : public CleanConfirmation {
+public:
+    TerminalConfirmation(CliEnvironment& env, bool answerYes) : m_env(env), m_yes(answerYes) {}
+
+    bool confirmCleaning(const QList<SummaryLine>& summary) override {
+        for (const SummaryLine& line : summary) {
+            if (m_env.stdoutIsTerminal && (line.bold || line.colour == SummaryLine::Colour::Red)) {
+                // Black is the terminal's own text colour, which may well be light.
+                const QLatin1String style(line.colour == SummaryLine::Colour::Red
+                                              ? (line.bold ? "\x1b[1;31m" : "\x1b[31m")
+                                              : "\x1b[1m");
+                m_env.out << style << line.text << QLatin1String("\x1b[0m") << u'\n';
+            } else {
+                m_env.out << line.text << u'\n';
+            }
+        }
+        m_env.out.flush();
+        return m_yes || m_env.prompts.confirmYesNo(clitexts::proceedQuestion());
+    }
+
+private:
+    CliEnvironment& m_env;
+    bool m_yes;
+};
+
+// The window's "Start Cleaning" in a terminal.
+class CleanCommand final : public Command {
+public:
+    QString name() const override { return QStringLiteral("clean"); }
+    QString synopsis() const override { return QStringLiteral("clean [--yes]"); }
+    QString description() const override {
+        return QStringLiteral(
+            "Cleans your desktop as planned (see plan): prints how many items will be\n"
+            "deleted, trashed, archived, moved and left, asks \"Proceed? [y/N]\", then carries\n"
+            "the plan out with a progress bar and logs every cleaned item. Ctrl-C stops the\n"
+            "run between two items, after asking. Refused when the desktop is empty or an item\n"
+            "is still planned as \"? Ask what to do\". Exit status 0 only when the run went\n"
+            "ahead and every item it reached was handled.");
+    }
+
+protected:
+    QList<QCommandLineOption> options() const override { return {yesOption}; }
+
+    int execute(CliEnvironment& env, const QCommandLineParser& parser) override {
+        global state(env.locations, env.clock);
+        if (!loadState(state, env)) {
+            return exitstatus::Failure;
+        }
+        ShellInfo shellInfo;
+        taskManager plan;
+        errorControl error;
+        if (!plan.scanDesktops(state, shellInfo, error)) {
+            env.err << error.message << u'\n';
+            return exitstatus::Failure;
+        }
+
+        const bool yes = parser.isSet(yesOption);
+        TerminalProgress progress(env.err, env.stderrIsTerminal);
+        RunPrompts prompts(env.prompts, env.err, progress, yes);
+        ShellOperations shell(prompts);
+        TerminalConfirmation confirmation(env, yes);
+        BusyGuard guard;
+        cleanCommand command(state, prompts, progress, shell, confirmation, guard);
+        // No rescan: a terminal has no view of the desktop to bring up to date.
+        // The update check after a run is connected through `command.afterRun`.
+        const CleanOutcome outcome = command.clean(plan);
+        return outcome.succeeded() ? exitstatus::Success : exitstatus::Failure;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<Command> newCleanCommand() {
+    return std::make_unique<CleanCommand>();
+}
+
+} // namespace moravel
