@@ -159,7 +159,10 @@ bool copyData(Walk& walk, int in, int out, off_t size, const QByteArray& path) {
             n = ::copy_file_range(in, nullptr, out, nullptr, chunk, 0);
             if (copied == 0 && n < 0 &&
                 (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
-                walk.tryCopyRange = errno != EXDEV && errno != ENOSYS ? walk.tryCopyRange : false;
+                // Between these two file systems it will not work for the next file either.
+                if (errno == EXDEV || errno == ENOSYS) {
+                    walk.tryCopyRange = false;
+                }
                 way = walk.trySendfile ? Way::Sendfile : Way::Plain;
                 continue;
             }
