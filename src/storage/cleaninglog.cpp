@@ -10,7 +10,6 @@
 
 #include <QFile>
 #include <QStringDecoder>
-#include <QStringEncoder>
 
 #include <algorithm>
 #include <limits>
@@ -115,7 +114,8 @@ private:
         QChar* begin = m_text.data();
         const QChar* end = m_decoder.appendToBuffer(begin, bytes);
         const logtext::LineKind kind =
-            logtext::readRecord(QStringView(begin, end), m_format, m_year, *m_spare);
+            logtext::readRecord(QStringView(begin, end), m_format, m_year, *m_spare,
+                                m_state.logLines.empty() ? nullptr : m_state.logLines.back().get());
         if (kind == logtext::LineKind::Record) {
             m_state.logLines.push_back(std::move(m_spare));
             m_spare = std::make_unique<logLine>();
@@ -207,6 +207,9 @@ bool global::readLog(errorControl& error) {
     }
     const auto format = LocaleDateTimeFormat::current();
     LogFileParser parser(*this, *format, referenceYear(m_clock));
+    // A record takes some 60 to 150 bytes: room for all of them at once spares the list its
+    // reallocations.
+    logLines.reserve(logLines.size() + static_cast<std::size_t>(file.size() / 64));
     LineReader reader(file, longestLine);
     QByteArrayView line;
     QByteArrayView lineEnd;
@@ -230,8 +233,7 @@ bool global::writeLog(errorControl& error) const {
     const auto format = LocaleDateTimeFormat::current();
     QByteArray bytes;
     bytes.reserve(static_cast<qsizetype>(logLines.size()) * 100);
-    QStringEncoder encoder(QStringEncoder::Utf8);
-    QString line;
+    logtext::Utf8Writer writer(*format);
     std::size_t unread = 0;
     const auto writeUnreadBefore = [&](std::size_t record) {
         for (; unread < unreadLogLines.size() && unreadLogLines[unread].recordsBefore <= record;
@@ -242,17 +244,9 @@ bool global::writeLog(errorControl& error) const {
     };
     for (std::size_t i = 0; i < logLines.size(); ++i) {
         writeUnreadBefore(i);
-        const logLine& record = *logLines[i];
-        if (record.performedAction == actions::Leave) {
-            continue;
+        if (logLines[i]->performedAction != actions::Leave) {
+            writer.append(bytes, *logLines[i]);
         }
-        line.clear();
-        logtext::appendRecord(line, record, *format);
-        line += u"\r\n";
-        const qsizetype size = bytes.size();
-        bytes.resize(size + encoder.requiredSpace(line.size()));
-        char* end = encoder.appendToBuffer(bytes.data() + size, line);
-        bytes.truncate(end - bytes.constData());
     }
     writeUnreadBefore(std::numeric_limits<std::size_t>::max());
     return writeFileAtomically(logFilePath(folder), bytes, error);

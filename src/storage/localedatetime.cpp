@@ -12,26 +12,68 @@ namespace {
 const QDate epoch(1899, 12, 30);
 constexpr qint64 msPerDay = 86400000;
 
+// Days from 30 December 1899 to a date of the (proleptic) Gregorian calendar, and back, by
+// arithmetic: QDate's own conversions cost more than the rest of a log line.
+qint64 daysSinceEpoch(int year, int month, int day) {
+    const auto fromCivil = [](qint64 y, qint64 m, qint64 d) {
+        y -= m <= 2 ? 1 : 0;
+        const qint64 era = (y >= 0 ? y : y - 399) / 400;
+        const qint64 yearOfEra = y - era * 400;
+        const qint64 dayOfYear = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+        const qint64 dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+        return era * 146097 + dayOfEra;
+    };
+    return fromCivil(year, month, day) - fromCivil(1899, 12, 30);
+}
+
+} // namespace
+
+LocaleDateTimeFormat::Civil LocaleDateTimeFormat::civilFromDays(qint64 days) {
+    // Counted from 1 March of the year 0; 30 December 1899 is day 693,899 of that count.
+    const qint64 z = days + 693899;
+    const qint64 era = (z >= 0 ? z : z - 146096) / 146097;
+    const qint64 dayOfEra = z - era * 146097;
+    const qint64 yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const qint64 dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const qint64 mp = (5 * dayOfYear + 2) / 153;
+    Civil civil;
+    civil.day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
+    civil.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    civil.year = static_cast<int>(yearOfEra + era * 400 + (civil.month <= 2 ? 1 : 0));
+    // The epoch was a Saturday (6, counting Monday as 1).
+    civil.dayOfWeek = static_cast<int>(((days + 5) % 7 + 7) % 7) + 1;
+    return civil;
+}
+
+LocaleDateTimeFormat::Civil LocaleDateTimeFormat::civilFromDate(const QDate& date) {
+    Civil civil;
+    date.getDate(&civil.year, &civil.month, &civil.day);
+    civil.dayOfWeek = date.dayOfWeek();
+    return civil;
+}
+
+namespace {
+
 // The date and the whole second of the day of a value. Rounding to the millisecond first undoes
 // the binary fraction's error, as toQDateTime does; the milliseconds are then cut off. Values
 // beyond the years 1 to 9999 (and NaN) come from no clock and no log line; they are pinned to
 // the nearer end so that formatting never fails.
-void splitValue(DateTimeValue value, QDate& date, int& secondOfDay) {
-    static const double first = static_cast<double>(epoch.daysTo(QDate(1, 1, 1)));
+void splitValue(DateTimeValue value, qint64& days, int& secondOfDay) {
+    static const double first = static_cast<double>(daysSinceEpoch(1, 1, 1));
     static const double last =
-        static_cast<double>(epoch.daysTo(QDate(9999, 12, 31))) + 86399.0 / 86400.0;
+        static_cast<double>(daysSinceEpoch(9999, 12, 31)) + 86399.0 / 86400.0;
     if (std::isnan(value)) {
         value = 0;
     }
     value = std::clamp(value, first, last);
     const double day = std::floor(value);
-    qint64 days = static_cast<qint64>(day);
+    days = static_cast<qint64>(day);
     qint64 ms = std::llround((value - day) * static_cast<double>(msPerDay));
     if (ms >= msPerDay) {
         ms -= msPerDay;
         ++days;
     }
-    date = epoch.addDays(days);
     secondOfDay = static_cast<int>(ms / 1000);
 }
 
@@ -126,6 +168,46 @@ int yearNear(int twoDigits, int referenceYear) {
     return year;
 }
 
+int daysInMonth(int year, int month) {
+    static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : days[month - 1];
+}
+
+// Any run of blanks stands for any other: QLocale's formats mix the blank with no-break spaces,
+// and a hand-edited line may not. Letters match without regard to case.
+bool matchLiteral(QStringView text, qsizetype& pos, const QString& literal) {
+    qsizetype at = pos;
+    for (qsizetype i = 0; i < literal.size();) {
+        const QChar p = literal.at(i);
+        if (at < text.size() && text[at] == p && !p.isSpace()) {
+            ++at;
+            ++i;
+            continue;
+        }
+        if (p.isSpace()) {
+            while (i < literal.size() && literal.at(i).isSpace()) {
+                ++i;
+            }
+            const qsizetype before = at;
+            while (at < text.size() && text[at].isSpace()) {
+                ++at;
+            }
+            if (at == before) {
+                return false;
+            }
+            continue;
+        }
+        if (at >= text.size() || text[at].toCaseFolded() != p.toCaseFolded()) {
+            return false;
+        }
+        ++at;
+        ++i;
+    }
+    pos = at;
+    return true;
+}
+
 } // namespace
 
 struct LocaleDateTimeFormat::Fields {
@@ -187,6 +269,8 @@ LocaleDateTimeFormat::LocaleDateTimeFormat(const QLocale& locale, const QString&
     m_monthNames = namesLongestFirst(months);
     m_dayNames = namesLongestFirst(days);
     m_amPmNames = namesLongestFirst({{locale.amText(), 0}, {locale.pmText(), 1}});
+    m_longestDateText = longestText(m_dateTokens);
+    m_longestText = m_longestDateText + 1 + longestText(m_timeTokens);
 }
 
 std::shared_ptr<const LocaleDateTimeFormat> LocaleDateTimeFormat::current() {
@@ -335,117 +419,214 @@ std::vector<LocaleDateTimeFormat::Token> LocaleDateTimeFormat::compile(const QSt
     return tokens;
 }
 
-void LocaleDateTimeFormat::appendNumber(QString& out, int value, int width) const {
+char16_t* LocaleDateTimeFormat::writeNumber(char16_t* out, int value, int width) const {
+    if (m_zeroDigit == U'0' && value >= 0 && value < 100 && width <= 2) {
+        // Days, months, hours, minutes, seconds and two-digit years: the usual case.
+        if (value >= 10 || width == 2) {
+            *out++ = static_cast<char16_t>(u'0' + value / 10);
+        }
+        *out++ = static_cast<char16_t>(u'0' + value % 10);
+        return out;
+    }
     char16_t digits[12];
     int count = 0;
     do {
-        digits[count++] = static_cast<char16_t>(u'0' + value % 10);
+        digits[count++] = static_cast<char16_t>(value % 10);
         value /= 10;
     } while (value > 0 && count < 11);
-    for (int i = count; i < width; ++i) {
-        digits[count++] = u'0';
+    while (count < width) {
+        digits[count++] = 0;
     }
     if (m_zeroDigit == U'0') {
-        for (int i = count - 1; i >= 0; --i) {
-            out += QChar(digits[i]);
+        while (count > 0) {
+            *out++ = static_cast<char16_t>(u'0' + digits[--count]);
         }
-        return;
+        return out;
     }
-    for (int i = count - 1; i >= 0; --i) {
-        const char32_t digit = m_zeroDigit + (digits[i] - u'0');
+    while (count > 0) {
+        const char32_t digit = m_zeroDigit + digits[--count];
         if (QChar::requiresSurrogates(digit)) {
-            out += QChar(QChar::highSurrogate(digit));
-            out += QChar(QChar::lowSurrogate(digit));
+            *out++ = QChar::highSurrogate(digit);
+            *out++ = QChar::lowSurrogate(digit);
         } else {
-            out += QChar(static_cast<char16_t>(digit));
+            *out++ = static_cast<char16_t>(digit);
         }
     }
+    return out;
 }
 
-void LocaleDateTimeFormat::appendTokens(QString& out, const std::vector<Token>& tokens,
-                                        const QDate& date, int secondOfDay) const {
+namespace {
+char16_t* writeText(char16_t* out, const QString& text) {
+    std::copy_n(text.utf16(), text.size(), out);
+    return out + text.size();
+}
+} // namespace
+
+char16_t* LocaleDateTimeFormat::writeTokens(char16_t* out, const std::vector<Token>& tokens,
+                                            const Civil& date, int secondOfDay) const {
+    const int year = date.year;
+    const int month = date.month;
+    const int day = date.day;
     const int hour = secondOfDay / 3600;
     const int minute = secondOfDay / 60 % 60;
     const int second = secondOfDay % 60;
     for (const Token& token : tokens) {
         switch (token.kind) {
         case Kind::Literal:
-            out += token.text;
+            out = writeText(out, token.text);
             break;
         case Kind::Day:
         case Kind::Day2:
-            appendNumber(out, date.day(), token.kind == Kind::Day2 ? 2 : 1);
+            out = writeNumber(out, day, token.kind == Kind::Day2 ? 2 : 1);
             break;
         case Kind::DayNameShort:
-            out += m_shortDays.at(date.dayOfWeek() - 1);
+            out = writeText(out, m_shortDays.at(date.dayOfWeek - 1));
             break;
         case Kind::DayNameLong:
-            out += m_longDays.at(date.dayOfWeek() - 1);
+            out = writeText(out, m_longDays.at(date.dayOfWeek - 1));
             break;
         case Kind::Month:
         case Kind::Month2:
-            appendNumber(out, date.month(), token.kind == Kind::Month2 ? 2 : 1);
+            out = writeNumber(out, month, token.kind == Kind::Month2 ? 2 : 1);
             break;
         case Kind::MonthNameShort:
-            out += m_shortMonths.at(date.month() - 1);
+            out = writeText(out, m_shortMonths.at(month - 1));
             break;
         case Kind::MonthNameLong:
-            out += m_longMonths.at(date.month() - 1);
+            out = writeText(out, m_longMonths.at(month - 1));
             break;
         case Kind::Year2:
-            appendNumber(out, date.year() % 100, 2);
+            out = writeNumber(out, year % 100, 2);
             break;
         case Kind::Year4:
-            appendNumber(out, date.year(), 4);
+            out = writeNumber(out, year, 4);
             break;
         case Kind::Hour:
         case Kind::Hour2:
-            appendNumber(out, hour, token.kind == Kind::Hour2 ? 2 : 1);
+            out = writeNumber(out, hour, token.kind == Kind::Hour2 ? 2 : 1);
             break;
         case Kind::Hour12:
         case Kind::Hour12Padded: {
             const int h = hour > 12 ? hour - 12 : hour == 0 ? 12 : hour;
-            appendNumber(out, h, token.kind == Kind::Hour12Padded ? 2 : 1);
+            out = writeNumber(out, h, token.kind == Kind::Hour12Padded ? 2 : 1);
             break;
         }
         case Kind::Minute:
         case Kind::Minute2:
-            appendNumber(out, minute, token.kind == Kind::Minute2 ? 2 : 1);
+            out = writeNumber(out, minute, token.kind == Kind::Minute2 ? 2 : 1);
             break;
         case Kind::Second:
         case Kind::Second2:
-            appendNumber(out, second, token.kind == Kind::Second2 ? 2 : 1);
+            out = writeNumber(out, second, token.kind == Kind::Second2 ? 2 : 1);
             break;
         case Kind::MillisecondTrimmed:
             // Whole seconds: no fraction to show.
-            appendNumber(out, 0, 1);
+            out = writeNumber(out, 0, 1);
             break;
         case Kind::Millisecond3:
-            appendNumber(out, 0, 3);
+            out = writeNumber(out, 0, 3);
             break;
         case Kind::AmPmUpper:
-            out += hour < 12 ? m_amUpper : m_pmUpper;
+            out = writeText(out, hour < 12 ? m_amUpper : m_pmUpper);
             break;
         case Kind::AmPmLower:
-            out += hour < 12 ? m_amLower : m_pmLower;
+            out = writeText(out, hour < 12 ? m_amLower : m_pmLower);
             break;
         }
     }
+    return out;
+}
+
+qsizetype LocaleDateTimeFormat::longestText(const std::vector<Token>& tokens) const {
+    const auto longest = [](const QStringList& texts) {
+        qsizetype most = 0;
+        for (const QString& text : texts) {
+            most = std::max(most, text.size());
+        }
+        return most;
+    };
+    qsizetype total = 0;
+    for (const Token& token : tokens) {
+        switch (token.kind) {
+        case Kind::Literal:
+            total += token.text.size();
+            break;
+        case Kind::DayNameShort:
+            total += longest(m_shortDays);
+            break;
+        case Kind::DayNameLong:
+            total += longest(m_longDays);
+            break;
+        case Kind::MonthNameShort:
+            total += longest(m_shortMonths);
+            break;
+        case Kind::MonthNameLong:
+            total += longest(m_longMonths);
+            break;
+        case Kind::AmPmUpper:
+        case Kind::AmPmLower:
+            total += longest({m_amUpper, m_amLower, m_pmUpper, m_pmLower});
+            break;
+        default:
+            // Four digits at most (the year), each perhaps a surrogate pair.
+            total += 8;
+            break;
+        }
+    }
+    return total;
+}
+
+char16_t* LocaleDateTimeFormat::writeDateTimeText(char16_t* out, DateTimeValue value) const {
+    qint64 days = 0;
+    int secondOfDay = 0;
+    splitValue(value, days, secondOfDay);
+    const Civil date = civilFromDays(days);
+    out = writeTokens(out, m_dateTokens, date, 0);
+    if (secondOfDay != 0) {
+        *out++ = u' ';
+        out = writeTokens(out, m_timeTokens, date, secondOfDay);
+    }
+    return out;
+}
+
+LocaleDateTimeFormat::Writer::Writer(const LocaleDateTimeFormat& format)
+    : m_format(format), m_text(static_cast<std::size_t>(format.longestText())) {}
+
+QStringView LocaleDateTimeFormat::Writer::text(DateTimeValue value) {
+    if (m_size >= 0 && value == m_value) {
+        return QStringView(m_text.data(), m_size);
+    }
+    qint64 days = 0;
+    int secondOfDay = 0;
+    splitValue(value, days, secondOfDay);
+    char16_t* const begin = m_text.data();
+    if (days != m_day) {
+        m_day = days;
+        m_date = civilFromDays(days);
+        m_dateSize = m_format.writeTokens(begin, m_format.m_dateTokens, m_date, 0) - begin;
+    }
+    char16_t* end = begin + m_dateSize;
+    if (secondOfDay != 0) {
+        *end++ = u' ';
+        end = m_format.writeTokens(end, m_format.m_timeTokens, m_date, secondOfDay);
+    }
+    m_value = value;
+    m_size = end - begin;
+    return QStringView(begin, m_size);
 }
 
 void LocaleDateTimeFormat::appendDateText(QString& out, const QDate& date) const {
-    appendTokens(out, m_dateTokens, date, 0);
+    const qsizetype size = out.size();
+    out.resize(size + m_longestDateText);
+    char16_t* begin = reinterpret_cast<char16_t*>(out.data());
+    out.truncate(writeTokens(begin + size, m_dateTokens, civilFromDate(date), 0) - begin);
 }
 
 void LocaleDateTimeFormat::appendDateTimeText(QString& out, DateTimeValue value) const {
-    QDate date;
-    int secondOfDay = 0;
-    splitValue(value, date, secondOfDay);
-    appendTokens(out, m_dateTokens, date, 0);
-    if (secondOfDay != 0) {
-        out += u' ';
-        appendTokens(out, m_timeTokens, date, secondOfDay);
-    }
+    const qsizetype size = out.size();
+    out.resize(size + m_longestText);
+    char16_t* begin = reinterpret_cast<char16_t*>(out.data());
+    out.truncate(writeDateTimeText(begin + size, value) - begin);
 }
 
 QString LocaleDateTimeFormat::dateText(const QDate& date) const {
@@ -496,36 +677,20 @@ bool LocaleDateTimeFormat::readDigits(QStringView text, qsizetype& pos, int coun
     return true;
 }
 
-bool LocaleDateTimeFormat::finish(QStringView text, qsizetype pos, Fields& f, bool inDate) const {
-    if (inDate) {
-        // The date is complete: either the text ends here (midnight) or blanks and the time
-        // follow.
-        if (pos == text.size()) {
-            f.hour = f.minute = f.second = f.millisecond = 0;
-            f.amPm = -1;
-        } else {
-            const qsizetype before = pos;
-            while (pos < text.size() && text[pos].isSpace()) {
-                ++pos;
-            }
-            if (pos == before || pos == text.size()) {
-                return false;
-            }
-            return match(m_timeTokens, 0, text, pos, f, false);
-        }
-    } else if (pos != text.size()) {
-        return false;
+bool LocaleDateTimeFormat::complete(Fields& f, bool withTime) const {
+    if (!withTime) {
+        f.hour = f.minute = f.second = f.millisecond = 0;
     }
-
     int year = f.year < 0 ? f.referenceYear : f.year;
     if (f.twoDigitYear) {
         year = yearNear(year, f.referenceYear);
     }
-    if (f.month < 1 || f.day < 1 || !QDate::isValid(year, f.month, f.day) || year < 1) {
+    if (year < 1 || year > 9999 || f.month < 1 || f.month > 12 || f.day < 1 ||
+        f.day > daysInMonth(year, f.month)) {
         return false;
     }
     int hour = f.hour;
-    if (m_twelveHour && !inDate) {
+    if (m_twelveHour && withTime) {
         if (hour > 12 || f.amPm < 0) {
             return false;
         }
@@ -534,9 +699,25 @@ bool LocaleDateTimeFormat::finish(QStringView text, qsizetype pos, Fields& f, bo
     if (hour > 23 || f.minute > 59 || f.second > 59) {
         return false;
     }
-    f.result = toDateTimeValue(QDate(year, f.month, f.day),
-                               QTime(hour, f.minute, f.second, f.millisecond));
+    // As toDateTimeValue(QDate, QTime) computes it, without building either.
+    const int msecs = ((hour * 60 + f.minute) * 60 + f.second) * 1000 + f.millisecond;
+    f.result = static_cast<double>(daysSinceEpoch(year, f.month, f.day)) + msecs / 86400000.0;
     return true;
+}
+
+bool LocaleDateTimeFormat::finish(QStringView text, qsizetype pos, Fields& f, bool inDate) const {
+    if (!inDate) {
+        return pos == text.size() && complete(f, true);
+    }
+    // The date is complete: either the text ends here (midnight) or blanks and the time follow.
+    if (pos == text.size()) {
+        return complete(f, false);
+    }
+    const qsizetype before = pos;
+    while (pos < text.size() && text[pos].isSpace()) {
+        ++pos;
+    }
+    return pos != before && pos != text.size() && match(m_timeTokens, 0, text, pos, f, false);
 }
 
 bool LocaleDateTimeFormat::match(const std::vector<Token>& tokens, std::size_t index,
@@ -573,35 +754,7 @@ bool LocaleDateTimeFormat::match(const std::vector<Token>& tokens, std::size_t i
     switch (token.kind) {
     case Kind::Literal: {
         qsizetype at = pos;
-        const QString& literal = token.text;
-        for (qsizetype i = 0; i < literal.size();) {
-            if (literal.at(i).isSpace()) {
-                // Any run of blanks stands for any other: QLocale's formats mix the blank with
-                // no-break spaces, and a hand-edited line may not.
-                while (i < literal.size() && literal.at(i).isSpace()) {
-                    ++i;
-                }
-                const qsizetype before = at;
-                while (at < text.size() && text[at].isSpace()) {
-                    ++at;
-                }
-                if (at == before) {
-                    return false;
-                }
-                continue;
-            }
-            if (at >= text.size()) {
-                return false;
-            }
-            const QChar c = text[at];
-            const QChar p = literal.at(i);
-            if (c != p && c.toCaseFolded() != p.toCaseFolded()) {
-                return false;
-            }
-            ++at;
-            ++i;
-        }
-        return next(at);
+        return matchLiteral(text, at, token.text) && next(at);
     }
     case Kind::Day:
     case Kind::Day2:
@@ -662,6 +815,129 @@ bool LocaleDateTimeFormat::match(const std::vector<Token>& tokens, std::size_t i
     return false;
 }
 
+// One pass, each number taking all the digits it may: the text as the writer makes it reads so.
+// Only a text this misses (a number run into the next field) needs the backtracking match.
+bool LocaleDateTimeFormat::readGreedily(QStringView text, Fields& f) const {
+    qsizetype pos = 0;
+    const char16_t* const data = text.utf16();
+    const auto number = [&](int& field, int least, int most) {
+        int count = 0;
+        int value = 0;
+        while (count < most && pos < text.size()) {
+            int digit = data[pos] - u'0';
+            if (digit >= 0 && digit <= 9) {
+                ++pos;
+            } else if (m_zeroDigit == U'0' || !readDigits(text, pos, 1, digit)) {
+                break;
+            }
+            value = value * 10 + digit;
+            ++count;
+        }
+        field = value;
+        return count >= least;
+    };
+    const auto name = [&](const std::vector<Name>& names, int* field) {
+        const QStringView rest = text.sliced(pos);
+        for (const Qt::CaseSensitivity sensitivity : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
+            for (const Name& candidate : names) {
+                if (candidate.text.isEmpty() || rest.isEmpty() ||
+                    (sensitivity == Qt::CaseSensitive && candidate.text.front() != rest.front())) {
+                    continue;
+                }
+                if (rest.startsWith(candidate.text, sensitivity)) {
+                    if (field) {
+                        *field = candidate.value;
+                    }
+                    pos += candidate.text.size();
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    const auto tokens = [&](const std::vector<Token>& list) {
+        for (const Token& token : list) {
+            bool matched = false;
+            switch (token.kind) {
+            case Kind::Literal:
+                // Mostly one separator that the text holds exactly.
+                if (token.text.size() == 1 && pos < text.size() && data[pos] == token.text[0] &&
+                    !token.text[0].isSpace()) {
+                    ++pos;
+                    matched = true;
+                } else {
+                    matched = matchLiteral(text, pos, token.text);
+                }
+                break;
+            case Kind::Day:
+            case Kind::Day2:
+                matched = number(f.day, 1, 2);
+                break;
+            case Kind::Month:
+            case Kind::Month2:
+                matched = number(f.month, 1, 2);
+                break;
+            case Kind::DayNameShort:
+            case Kind::DayNameLong:
+                matched = name(m_dayNames, nullptr);
+                break;
+            case Kind::MonthNameShort:
+            case Kind::MonthNameLong:
+                matched = name(m_monthNames, &f.month);
+                break;
+            case Kind::Year2:
+                matched = number(f.year, 2, 2);
+                f.twoDigitYear = true;
+                break;
+            case Kind::Year4:
+                matched = number(f.year, 4, 4);
+                break;
+            case Kind::Hour:
+            case Kind::Hour2:
+            case Kind::Hour12:
+            case Kind::Hour12Padded:
+                matched = number(f.hour, 1, 2);
+                break;
+            case Kind::Minute:
+            case Kind::Minute2:
+                matched = number(f.minute, 1, 2);
+                break;
+            case Kind::Second:
+            case Kind::Second2:
+                matched = number(f.second, 1, 2);
+                break;
+            case Kind::MillisecondTrimmed:
+            case Kind::Millisecond3: {
+                const qsizetype start = pos;
+                matched = number(f.millisecond, token.kind == Kind::Millisecond3 ? 3 : 1, 3);
+                const qsizetype digits = pos - start;
+                f.millisecond *= digits == 1 ? 100 : digits == 2 ? 10 : 1;
+                break;
+            }
+            case Kind::AmPmUpper:
+            case Kind::AmPmLower:
+                matched = name(m_amPmNames, &f.amPm);
+                break;
+            }
+            if (!matched) {
+                return false;
+            }
+        }
+        return true;
+    };
+    if (!tokens(m_dateTokens)) {
+        return false;
+    }
+    if (pos == text.size()) {
+        return complete(f, false);
+    }
+    const qsizetype before = pos;
+    while (pos < text.size() && text[pos].isSpace()) {
+        ++pos;
+    }
+    return pos != before && tokens(m_timeTokens) && pos == text.size() && complete(f, true);
+}
+
 bool LocaleDateTimeFormat::readDateTime(QStringView text, int referenceYear,
                                         DateTimeValue& value) const {
     text = text.trimmed();
@@ -670,8 +946,12 @@ bool LocaleDateTimeFormat::readDateTime(QStringView text, int referenceYear,
     }
     Fields fields;
     fields.referenceYear = referenceYear;
-    if (!match(m_dateTokens, 0, text, 0, fields, true)) {
-        return false;
+    if (!readGreedily(text, fields)) {
+        fields = Fields();
+        fields.referenceYear = referenceYear;
+        if (!match(m_dateTokens, 0, text, 0, fields, true)) {
+            return false;
+        }
     }
     value = fields.result;
     return true;
@@ -682,10 +962,11 @@ QString dateTimeText(DateTimeValue value) {
 }
 
 QString shortDateText(DateTimeValue value) {
-    QDate date;
+    qint64 days = 0;
     int secondOfDay = 0;
-    splitValue(value, date, secondOfDay);
-    return LocaleDateTimeFormat::current()->dateText(date);
+    splitValue(value, days, secondOfDay);
+    const auto format = LocaleDateTimeFormat::current();
+    return format->dateText(QDate(1899, 12, 30).addDays(days));
 }
 
 QString shortDateText(const QDate& date) {

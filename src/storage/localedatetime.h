@@ -9,6 +9,7 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -26,6 +27,16 @@ namespace moravel {
 // 100,000 records. Texts come out exactly as QLocale::toString() gives them for the same formats.
 class LocaleDateTimeFormat {
 public:
+    // A date of the Gregorian calendar, worked out without QDate (which costs more).
+    struct Civil {
+        int year = 0;
+        int month = 0;
+        int day = 0;
+        int dayOfWeek = 0; // Monday 1 to Sunday 7
+    };
+    static Civil civilFromDays(qint64 daysSinceEpoch);
+    static Civil civilFromDate(const QDate& date);
+
     explicit LocaleDateTimeFormat(const QLocale& locale);
     // Other formats with the names and digits of `locale`; a zone field in them is left out.
     LocaleDateTimeFormat(const QLocale& locale, const QString& dateFormat,
@@ -46,6 +57,28 @@ public:
     QString dateTimeText(DateTimeValue value) const;
     void appendDateText(QString& out, const QDate& date) const;
     void appendDateTimeText(QString& out, DateTimeValue value) const;
+    // The longest date-time text, in UTF-16 units.
+    qsizetype longestText() const { return m_longestText; }
+    // Writes the date-time text at `out`, which has room for longestText() units; returns the
+    // end of the text.
+    char16_t* writeDateTimeText(char16_t* out, DateTimeValue value) const;
+
+    // Writes date-time texts one after the other, as the log writer does: the date text of the
+    // last day is kept, since the records of a run share their day.
+    class Writer {
+    public:
+        explicit Writer(const LocaleDateTimeFormat& format);
+        QStringView text(DateTimeValue value);
+
+    private:
+        const LocaleDateTimeFormat& m_format;
+        std::vector<char16_t> m_text;
+        qint64 m_day = std::numeric_limits<qint64>::min();
+        qsizetype m_dateSize = 0;
+        Civil m_date;
+        DateTimeValue m_value = 0;
+        qsizetype m_size = -1;
+    };
 
     // Reads a text of these formats: a date, or a date, blanks and a time. A date alone means
     // 00:00:00. A two-digit year is read into the hundred years around `referenceYear` (from 50
@@ -91,9 +124,12 @@ private:
     struct Fields;
 
     static std::vector<Token> compile(const QString& format, bool time);
-    void appendTokens(QString& out, const std::vector<Token>& tokens, const QDate& date,
-                      int secondOfDay) const;
-    void appendNumber(QString& out, int value, int width) const;
+    char16_t* writeTokens(char16_t* out, const std::vector<Token>& tokens, const Civil& date,
+                          int secondOfDay) const;
+    char16_t* writeNumber(char16_t* out, int value, int width) const;
+    qsizetype longestText(const std::vector<Token>& tokens) const;
+    bool readGreedily(QStringView text, Fields& fields) const;
+    bool complete(Fields& fields, bool withTime) const;
     bool readDigits(QStringView text, qsizetype& pos, int count, int& value) const;
     bool match(const std::vector<Token>& tokens, std::size_t index, QStringView text, qsizetype pos,
                Fields& fields, bool inDate) const;
@@ -111,6 +147,8 @@ private:
     std::vector<Name> m_dayNames;   // likewise for the weekdays
     std::vector<Name> m_amPmNames;  // value 0 AM, 1 PM
     QStringList m_shortMonths, m_longMonths, m_shortDays, m_longDays; // index 0 is January/Monday
+    qsizetype m_longestDateText = 0;
+    qsizetype m_longestText = 0;
 };
 
 // The date-time text of `value` in the current locale: date, blank, time; the date alone at

@@ -2,6 +2,7 @@
 
 #include "storage/localedatetime.h"
 
+#include <algorithm>
 #include <array>
 #include <limits>
 
@@ -15,14 +16,14 @@ constexpr bool isBlank(char16_t c) {
     return c >= 1 && c <= 32;
 }
 
+// A blank (1 to 32), a double quote (34) or a comma (44): all at most 44, which most
+// characters of names and paths are not, so one comparison usually settles a character.
+constexpr bool isSpecial(char16_t c) {
+    return c <= u',' && (c == u'"' || c == u',' || isBlank(c));
+}
+
 bool needsQuotes(QStringView text) {
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (isBlank(u) || u == u'"' || u == u',') {
-            return true;
-        }
-    }
-    return false;
+    return std::any_of(text.utf16(), text.utf16() + text.size(), isSpecial);
 }
 
 void appendField(QString& out, QStringView text) {
@@ -88,11 +89,56 @@ struct Field {
 };
 
 QString fieldText(const Field& field) {
-    QString text = field.text.toString();
-    if (field.doubledQuotes) {
-        text.replace(QStringLiteral("\"\""), QStringLiteral("\""));
+    if (!field.doubledQuotes) {
+        return field.text.toString();
     }
+    // Every quote inside is doubled: keep the first of each pair.
+    QString text;
+    text.reserve(field.text.size());
+    qsizetype from = 0;
+    for (qsizetype quote; (quote = field.text.indexOf(u'"', from)) >= 0; from = quote + 2) {
+        text += field.text.sliced(from, quote + 1 - from);
+    }
+    text += field.text.sliced(from);
     return text;
+}
+
+char* writeInteger(char* out, qint64 value) {
+    char digits[24];
+    int count = 0;
+    const bool negative = value < 0;
+    qint64 rest = negative ? value : -value;
+    do {
+        digits[count++] = static_cast<char>('0' - rest % 10);
+        rest /= 10;
+    } while (rest != 0);
+    if (negative) {
+        *out++ = '-';
+    }
+    while (count > 0) {
+        *out++ = digits[--count];
+    }
+    return out;
+}
+
+// At most three bytes for each UTF-16 unit; a doubled quote takes two for one.
+qsizetype utf8FieldRoom(qsizetype units) {
+    return 3 * units + 2;
+}
+
+char* writeField(char* out, QStringView text, QStringEncoder& encoder) {
+    if (!needsQuotes(text)) {
+        return encoder.appendToBuffer(out, text);
+    }
+    *out++ = '"';
+    qsizetype from = 0;
+    for (qsizetype quote; (quote = text.indexOf(u'"', from)) >= 0; from = quote + 1) {
+        out = encoder.appendToBuffer(out, text.sliced(from, quote + 1 - from));
+        *out++ = '"';
+    }
+    out = encoder.appendToBuffer(out, text.sliced(from));
+    *out++ = '"';
+    return out;
 }
 
 // Splits a line into fields: the exact inverse of the quoting rule, so that every line that
@@ -131,7 +177,8 @@ LineKind split(QStringView line, std::array<Field, 5>& fields) {
             }
         } else {
             const qsizetype start = i;
-            while (i < n && line[i] != u',' && !isBlank(line[i].unicode())) {
+            const char16_t* const data = line.utf16();
+            while (i < n && (data[i] > u',' || (data[i] != u',' && !isBlank(data[i])))) {
                 ++i;
             }
             field.text = line.sliced(start, i - start);
@@ -174,8 +221,31 @@ void appendRecord(QString& out, const logLine& record, const LocaleDateTimeForma
     }
 }
 
+Utf8Writer::Utf8Writer(const LocaleDateTimeFormat& format)
+    : m_dates(format), m_encoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless) {}
+
+void Utf8Writer::append(QByteArray& out, const logLine& record) {
+    const QStringView date = m_dates.text(record.cleanedAt);
+    const qsizetype size = out.size();
+    out.resize(size + 48 + utf8FieldRoom(record.itemName.size()) +
+               utf8FieldRoom(record.destinationFolder.size()) + utf8FieldRoom(date.size()));
+    char* const begin = out.data();
+    char* at = writeInteger(begin + size, record.operationNumber);
+    *at++ = ',';
+    at = writeField(at, record.itemName, m_encoder);
+    *at++ = ',';
+    at = writeField(at, record.destinationFolder, m_encoder);
+    *at++ = ',';
+    at = writeInteger(at, record.performedAction);
+    *at++ = ',';
+    at = writeField(at, date, m_encoder);
+    *at++ = '\r';
+    *at++ = '\n';
+    out.truncate(at - begin);
+}
+
 LineKind readRecord(QStringView line, const LocaleDateTimeFormat& format, int referenceYear,
-                    logLine& record) {
+                    logLine& record, const logLine* previous) {
     std::array<Field, 5> fields;
     const LineKind kind = split(line, fields);
     if (kind != LineKind::Record) {
@@ -204,7 +274,12 @@ LineKind readRecord(QStringView line, const LocaleDateTimeFormat& format, int re
     }
     record.operationNumber = static_cast<std::int32_t>(operationNumber);
     record.itemName = fieldText(fields[1]);
-    record.destinationFolder = fieldText(fields[2]);
+    // One run archives many items into one folder: share its text instead of a copy each.
+    if (previous && !fields[2].doubledQuotes && fields[2].text == previous->destinationFolder) {
+        record.destinationFolder = previous->destinationFolder;
+    } else {
+        record.destinationFolder = fieldText(fields[2]);
+    }
     record.performedAction = performed;
     record.cleanedAt = cleanedAt;
     return LineKind::Record;

@@ -7,8 +7,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cmath>
 
 using namespace moravel;
 using namespace Qt::Literals::StringLiterals;
@@ -243,6 +246,11 @@ private Q_SLOTS:
         }
         errorControl error;
         QVERIFY2(s.state.writeLog(error), qPrintable(error.message));
+        QString lines;
+        for (const auto& line : s.state.logLines) {
+            lines += line->toLogText() + u"\r\n"_s;
+        }
+        QCOMPARE(s.readFile(), lines.toUtf8());
 
         const auto read = s.reread();
         QCOMPARE(read->logLines.size(), s.state.logLines.size());
@@ -317,6 +325,53 @@ private Q_SLOTS:
         QVERIFY(s.state.writeLog(error));
         QCOMPARE(s.readFile(), QByteArray("1,caf\xc3\xa9,/a,1,\"7 Mar 2010\"\r\n"
                                           "2,b,,4,\"7 Mar 2010\"\r\n"));
+    }
+
+    // The file's writer takes shortcuts (the day's date text kept, UTF-8 written directly):
+    // its lines must be toLogText's, whatever the order of days and times.
+    void fileHoldsTheLinesOfToLogText_data() {
+        QTest::addColumn<QString>("locale");
+        for (const char* locale : {"C", "en_US", "de_DE", "ar_EG", "ko_KR"}) {
+            QTest::newRow(locale) << QString::fromLatin1(locale);
+        }
+    }
+    void fileHoldsTheLinesOfToLogText() {
+        QFETCH(QString, locale);
+        QLocale::setDefault(QLocale(locale));
+        Setup s;
+        QRandomGenerator random(7);
+        const QDateTime start(QDate(2010, 3, 7), QTime(0, 0));
+        DateTimeValue at = toDateTimeValue(start);
+        for (int i = 0; i < 300; ++i) {
+            // Same second, same day, midnight, next day, far away: in random order.
+            switch (random.bounded(5)) {
+            case 0:
+                break;
+            case 1:
+                at += random.bounded(1, 3600) / 86400.0;
+                break;
+            case 2:
+                at = std::floor(at);
+                break;
+            case 3:
+                at = std::floor(at) + 1 + random.bounded(86400) / 86400.0;
+                break;
+            default:
+                at = random.bounded(-10000, 60000) + random.bounded(86400) / 86400.0;
+                break;
+            }
+            logLine& line = s.state.newLogLine();
+            line = record(i, awkwardNames().at(i % awkwardNames().size()), u"/a b/c"_s,
+                          ActionKind(1 + i % 4), {});
+            line.cleanedAt = at;
+        }
+        errorControl error;
+        QVERIFY(s.state.writeLog(error));
+        QString expected;
+        for (const auto& line : s.state.logLines) {
+            expected += line->toLogText() + u"\r\n"_s;
+        }
+        QCOMPARE(s.readFile(), expected.toUtf8());
     }
 
     void emptyLogWritesEmptyFile() {

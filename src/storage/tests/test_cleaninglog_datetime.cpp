@@ -167,6 +167,16 @@ private Q_SLOTS:
         QCOMPARE(toQDateTime(value), expected);
     }
 
+    // Numbers that touch: the first reading takes too many digits, the second fits.
+    void numbersRunTogetherAreSorted() {
+        const LocaleDateTimeFormat format(QLocale::c(), u"d.M.yy"_s, u"Hmmss"_s);
+        DateTimeValue value = 0;
+        QVERIFY(format.readDateTime(u"7.3.10 90509", 2025, value));
+        QCOMPARE(toQDateTime(value), QDateTime(QDate(2010, 3, 7), QTime(9, 5, 9)));
+        QVERIFY(format.readDateTime(format.dateTimeText(value), 2025, value));
+        QCOMPARE(toQDateTime(value), QDateTime(QDate(2010, 3, 7), QTime(9, 5, 9)));
+    }
+
     void refusesWhatIsNoDateTime_data() {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("text");
