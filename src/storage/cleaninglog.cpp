@@ -9,6 +9,7 @@
 #include "storage/logtexts.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -199,6 +200,11 @@ bool global::readLog(errorControl& error) {
     QFile file(logFilePath(folder));
     if (!file.exists()) {
         error.message = logtexts::logFileNotFound();
+        return false;
+    }
+    // Only a file ends: a log that leads to a device such as /dev/zero would be read forever.
+    if (!QFileInfo(file).isFile()) {
+        error.message = logtexts::notAFile();
         return false;
     }
     if (!file.open(QIODevice::ReadOnly)) {

@@ -164,6 +164,9 @@ LineKind split(QStringView line, std::array<Field, 5>& fields) {
             for (;;) {
                 const qsizetype quote = line.indexOf(u'"', i);
                 if (quote < 0) {
+                    // No record as it stands: where the field ends is unknown, and taking the
+                    // rest of the line would glue the following fields into it. The file's
+                    // reader tries the next line, since a name may hold a line end.
                     return LineKind::OpenQuote;
                 }
                 if (quote + 1 < n && line[quote + 1] == u'"') {

@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <unistd.h>
 
 using namespace moravel;
 using namespace Qt::Literals::StringLiterals;
@@ -391,9 +392,29 @@ private Q_SLOTS:
         QVERIFY(s.state.logLines.empty());
     }
 
-    void unreadableFileIsReported() {
+    // A folder or an endless device where the log should be: reported, never read.
+    void logThatIsNoFileIsReported_data() {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("folder") << QString();
+        QTest::newRow("endless device") << u"/dev/zero"_s;
+    }
+    void logThatIsNoFileIsReported() {
+        QFETCH(QString, target);
         Setup s;
-        QVERIFY(QDir().mkdir(s.logPath()));
+        QVERIFY(target.isEmpty() ? QDir().mkdir(s.logPath()) : QFile::link(target, s.logPath()));
+        errorControl error;
+        QVERIFY(!s.state.readLog(error));
+        QCOMPARE(error.message, u"The log is not a file."_s);
+        QVERIFY(s.state.logLines.empty());
+    }
+
+    void unreadableFileIsReported() {
+        if (::geteuid() == 0) {
+            QSKIP("root reads every file");
+        }
+        Setup s;
+        s.writeFile("1,r,/a,1,\"7 Mar 2010\"\r\n");
+        QVERIFY(QFile::setPermissions(s.logPath(), QFileDevice::WriteOwner));
         errorControl error;
         QVERIFY(!s.state.readLog(error));
         QVERIFY(!error.message.isEmpty());
