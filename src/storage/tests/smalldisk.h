@@ -23,7 +23,23 @@ namespace moravel::testing {
 
 inline constexpr char smallDiskVariable[] = "MORAVEL_SMALL_DISK";
 inline constexpr char noSmallDiskVariable[] = "MORAVEL_NO_SMALL_DISK";
-inline constexpr int mountFailedStatus = 97;
+
+// Runs a program and waits for it; its exit status, or -1 when it could not run.
+inline int runAndWait(std::vector<const char*> arguments) {
+    arguments.push_back(nullptr);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::execv(arguments.front(), const_cast<char* const*>(arguments.data()));
+        ::_exit(127);
+    }
+    int status = 0;
+    while (child > 0 && ::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (child < 0) {
+        return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
 
 // Call first in main(). Returns -1 when the tests are to run in this process, or else the exit
 // status of their run on the small disk.
@@ -39,51 +55,45 @@ inline int runOnSmallDisk(char** argv) {
     if (::geteuid() != 0) {
         return without("mounting a small tmpfs needs root");
     }
-    const QString unshare = QStandardPaths::findExecutable(QStringLiteral("unshare"));
+    const QByteArray unshare =
+        QFile::encodeName(QStandardPaths::findExecutable(QStringLiteral("unshare")));
     if (unshare.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("mount")).isEmpty()) {
         return without("unshare(1) or mount(8) is missing");
+    }
+    char self[4096] = {};
+    if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0) {
+        return without("cannot find the test program itself");
     }
     QByteArray folder = QFile::encodeName(QDir::tempPath()) + "/moravel-small-disk-XXXXXX";
     if (!::mkdtemp(folder.data())) {
         return without("no temporary folder for the mount point");
     }
-    qputenv(smallDiskVariable, folder);
 
-    const QByteArray unshareFile = QFile::encodeName(unshare);
-    char self[4096] = {};
-    if (::readlink("/proc/self/exe", self, sizeof self - 1) <= 0) {
-        return without("cannot find the test program itself");
-    }
-    const QByteArray script = "mount -t tmpfs -o size=2m,mode=0755 moravel-small-disk \"$" +
-                              QByteArray(smallDiskVariable) + "\" || exit " +
-                              QByteArray::number(mountFailedStatus) + "; exec \"$@\"";
-    std::vector<const char*> arguments = {unshareFile.constData(),
-                                          "-m",
-                                          "--propagation",
-                                          "private",
-                                          "sh",
-                                          "-c",
-                                          script.constData(),
-                                          "sh",
-                                          self};
-    for (char** argument = argv + 1; *argument; ++argument) {
-        arguments.push_back(*argument);
-    }
-    arguments.push_back(nullptr);
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::execv(unshareFile.constData(), const_cast<char* const*>(arguments.data()));
-        ::_exit(mountFailedStatus);
-    }
-    int status = 0;
-    while (child > 0 && ::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    ::rmdir(folder.constData());
-    if (child < 0 || (WIFEXITED(status) && WEXITSTATUS(status) == mountFailedStatus)) {
-        qunsetenv(smallDiskVariable);
+    // The mount goes first and alone, so that a refusal (no CAP_SYS_ADMIN in a container) is
+    // told apart from a failing test.
+    const QByteArray mount = "mount -t tmpfs -o size=2m,mode=0755 moravel-small-disk \"$0\"";
+    const std::vector<const char*> namespaceAndShell = {
+        unshare.constData(), "-m", "--propagation", "private", "/bin/sh", "-c"};
+    auto probe = namespaceAndShell;
+    probe.push_back(mount.constData());
+    probe.push_back(folder.constData());
+    if (runAndWait(probe) != 0) {
+        ::rmdir(folder.constData());
         return without("could not mount a tmpfs in a private mount namespace");
     }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+
+    qputenv(smallDiskVariable, folder);
+    const QByteArray script = mount + " && exec \"$@\"";
+    auto run = namespaceAndShell;
+    run.push_back(script.constData());
+    run.push_back(folder.constData());
+    run.push_back(self);
+    for (char** argument = argv + 1; *argument; ++argument) {
+        run.push_back(*argument);
+    }
+    const int status = runAndWait(run);
+    ::rmdir(folder.constData());
+    return status < 0 ? 1 : status;
 }
 
 // The folder of the small disk, or empty with the reason in `why`.
