@@ -11,9 +11,12 @@ function(moravel_add_test name)
         MORAVEL_BINARY_DIR="${PROJECT_BINARY_DIR}")
     add_test(NAME ${name} COMMAND ${name})
     set(home "${CMAKE_CURRENT_BINARY_DIR}/home-${name}")
+    # A runtime folder of its own, so that the single-instance lock of one test never refuses
+    # another test running in parallel.
+    set(runtime "${CMAKE_CURRENT_BINARY_DIR}/runtime-${name}")
     set_tests_properties(${name} PROPERTIES
         ENVIRONMENT_MODIFICATION
-            "LANG=set:C.UTF-8;LC_ALL=set:C.UTF-8;TZ=set:Europe/Berlin;QT_QPA_PLATFORM=set:offscreen;HOME=set:${home};XDG_CONFIG_HOME=set:${home}/.config;XDG_DATA_HOME=set:${home}/.local/share;XDG_CACHE_HOME=set:${home}/.cache;XDG_RUNTIME_DIR=unset:;ASAN_OPTIONS=set:detect_leaks=0"
+            "LANG=set:C.UTF-8;LC_ALL=set:C.UTF-8;TZ=set:Europe/Berlin;QT_QPA_PLATFORM=set:offscreen;HOME=set:${home};XDG_CONFIG_HOME=set:${home}/.config;XDG_DATA_HOME=set:${home}/.local/share;XDG_CACHE_HOME=set:${home}/.cache;XDG_RUNTIME_DIR=set:${runtime};ASAN_OPTIONS=set:detect_leaks=0"
         TIMEOUT 300)
     if(ARG_ENV)
         set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT ${ARG_ENV})
@@ -21,7 +24,8 @@ function(moravel_add_test name)
     if(ARG_LABELS)
         set_property(TEST ${name} PROPERTY LABELS ${ARG_LABELS})
     endif()
-    file(MAKE_DIRECTORY "${home}")
+    file(MAKE_DIRECTORY "${home}" "${runtime}")
+    file(CHMOD "${runtime}" DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
 endfunction()
 
 # One library per folder; sources are the .cpp files beside the CMakeLists.
