@@ -1,102 +1,23 @@
 #include "engine/clock.h"
 #include "engine/errorcontrol.h"
+#include "httpserver.h"
 #include "platform/locations.h"
 #include "platform/updateservice.h"
 #include "platform/urlopener.h"
+#include "platform/xdgurlopener.h"
 #include "scriptedprompts.h"
 #include "storage/global.h"
 #include "storage/updatecheck.h"
 
-#include <QTcpServer>
-#include <QTcpSocket>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
-
-#include <functional>
 
 using namespace moravel;
 using namespace std::chrono_literals;
+using moravel::testing::HttpServer;
 using moravel::testing::ScriptedPrompts;
-
-namespace {
-
-// A small HTTP server on 127.0.0.1 that answers every request the same way and records what
-// it was asked. It runs in the test's own thread: the client's wait lets it work.
-class HttpServer : public QObject {
-public:
-    enum class Mode { Answer, Silent, CloseDelimited };
-
-    Mode mode = Mode::Answer;
-    int status = 200;
-    QByteArray body;
-    QList<QByteArray> requestTargets; // "/getVerCode.aspx?hbase=..."
-    std::function<void()> onRequest;  // runs when a request has arrived, before the answer
-
-    HttpServer() {
-        QVERIFY(m_server.listen(QHostAddress::LocalHost));
-        connect(&m_server, &QTcpServer::newConnection, this, &HttpServer::accept);
-    }
-
-    QString root() const {
-        return QStringLiteral("http://127.0.0.1:%1/").arg(m_server.serverPort());
-    }
-
-private:
-    void accept() {
-        while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-            socket->setParent(this);
-            connect(socket, &QTcpSocket::readyRead, this, [this, socket] { read(socket); });
-        }
-    }
-
-    void read(QTcpSocket* socket) {
-        QByteArray& request = m_pending[socket];
-        request += socket->readAll();
-        if (!request.contains("\r\n\r\n")) {
-            return;
-        }
-        requestTargets << request.left(request.indexOf("\r\n")).split(' ').value(1);
-        request.clear();
-        if (onRequest) {
-            onRequest();
-        }
-        if (mode == Mode::Silent) {
-            return;
-        }
-        QByteArray head = "HTTP/1.1 " + QByteArray::number(status) +
-                          (status == 200 ? " OK" : " Not Found") +
-                          "\r\nContent-Type: text/plain\r\nConnection: close\r\n";
-        if (mode == Mode::Answer) {
-            head += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
-        }
-        socket->write(head + "\r\n");
-        socket->write(body);
-        socket->disconnectFromHost();
-    }
-
-    QTcpServer m_server;
-    QHash<QTcpSocket*, QByteArray> m_pending;
-};
-
-class RecordingOpener final : public UrlOpener {
-public:
-    QList<QUrl> opened;
-    bool works = true;
-    bool openUrl(const QUrl& url) override {
-        opened << url;
-        return works;
-    }
-};
-
-// A port on which nothing listens: taken from the system, then given back.
-quint16 closedPort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    const quint16 port = probe.serverPort();
-    probe.close();
-    return port;
-}
-
-} // namespace
+using RecordingOpener = moravel::testing::RecordingUrlOpener;
 
 class UpdateCheckTest : public QObject {
     Q_OBJECT
@@ -124,6 +45,8 @@ private Q_SLOTS:
     void feedback_opensSiteRootWithTelemetry();
     void feedback_noHost_tellsUser();
 
+    void xdgOpener_handsAddressToXdgOpen();
+
 private:
     std::unique_ptr<HttpServer> m_server;
     FixedLocations m_locations;
@@ -135,6 +58,7 @@ private:
 
 void UpdateCheckTest::init() {
     m_server = std::make_unique<HttpServer>();
+    QVERIFY(m_server->isListening());
     m_state = std::make_unique<global>(m_locations, m_clock);
     m_state->uniqueId = 4711;
     m_state->versionCode = ownVersionCode;
@@ -228,7 +152,7 @@ void UpdateCheckTest::latestVersionCode_unreachable_givesZero() {
         m_server->mode = HttpServer::Mode::Silent;
         timeout = 300ms;
     } else if (situation == QStringLiteral("closed")) {
-        root = QStringLiteral("http://127.0.0.1:%1/").arg(closedPort());
+        root = QStringLiteral("http://127.0.0.1:%1/").arg(HttpServer::closedPort());
     } else {
         root = QStringLiteral("http://no-such-host.invalid/");
     }
@@ -349,6 +273,35 @@ void UpdateCheckTest::feedback_noHost_tellsUser() {
     QVERIFY(m_opener.opened.isEmpty());
     QCOMPARE(m_prompts.messages.size(), 1);
     QVERIFY(m_prompts.messages.first().contains(QStringLiteral("no support site")));
+}
+
+void UpdateCheckTest::xdgOpener_handsAddressToXdgOpen() {
+    // A stand-in for xdg-open, found first on the PATH, that writes down what it was given.
+    QTemporaryDir bin;
+    const QString received = bin.filePath(QStringLiteral("received"));
+    QFile script(bin.filePath(QStringLiteral("xdg-open")));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\nprintf '%s' \"$1\" > '" + received.toLocal8Bit() +
+                 ".part' && /bin/mv '" + received.toLocal8Bit() + ".part' '" +
+                 received.toLocal8Bit() + "'\n");
+    script.close();
+    QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+    const QByteArray path = qgetenv("PATH");
+    const auto restorePath = qScopeGuard([&] { qputenv("PATH", path); });
+    const QUrl page(QStringLiteral("http://127.0.0.1:1/update.aspx?hbase=616263"));
+    XdgUrlOpener opener;
+
+    qputenv("PATH", bin.path().toLocal8Bit());
+    QVERIFY(opener.openUrl(page));
+    QTRY_VERIFY(QFile::exists(received));
+    QFile result(received);
+    QVERIFY(result.open(QIODevice::ReadOnly));
+    QCOMPARE(result.readAll(), page.toEncoded());
+
+    QTemporaryDir empty;
+    qputenv("PATH", empty.path().toLocal8Bit());
+    QVERIFY(!opener.openUrl(page));
 }
 
 QTEST_GUILESS_MAIN(UpdateCheckTest)
