@@ -7,10 +7,15 @@
 #include "cli/terminalprogress.h"
 #include "engine/errorcontrol.h"
 #include "executor/busyguard.h"
+#include "platform/servicetexts.h"
 #include "platform/shellinfo.h"
 #include "platform/shelloperations.h"
+#include "platform/singleinstance.h"
+#include "platform/updateservice.h"
+#include "platform/xdgurlopener.h"
 #include "scanner/taskmanager.h"
 #include "storage/global.h"
+#include "storage/updatecheck.h"
 
 namespace moravel {
 
@@ -57,7 +62,9 @@ public:
             "deleted, trashed, archived, moved and left, asks \"Proceed? [y/N]\", then carries\n"
             "the plan out with a progress bar and logs every cleaned item. Ctrl-C stops the\n"
             "run between two items, after asking. Refused when the desktop is empty or an item\n"
-            "is still planned as \"? Ask what to do\". Exit status 0 only when the run went\n"
+            "is still planned as \"? Ask what to do\", and while another Moravel runs. After\n"
+            "the run, a build with an update host asks it for a newer version; --yes does\n"
+            "not answer its download question. Exit status 0 only when the run went\n"
             "ahead and every item it reached was handled.");
     }
 
@@ -65,6 +72,13 @@ protected:
     QList<QCommandLineOption> options() const override { return {yesOption}; }
 
     int execute(CliEnvironment& env, const QCommandLineParser& parser) override {
+        // A window running beside the run would later save its own, older configuration and
+        // log over the run's: the lock is held from here to the end, questions included.
+        SingleInstance instance;
+        if (!instance.checkSingleInstance()) {
+            env.err << texts::anotherMoravelRuns() << u'\n';
+            return exitstatus::Failure;
+        }
         global state(env.locations, env.clock);
         if (!loadState(state, env)) {
             return exitstatus::Failure;
@@ -85,7 +99,13 @@ protected:
         BusyGuard guard;
         cleanCommand command(state, prompts, progress, shell, confirmation, guard);
         // No rescan: a terminal has no view of the desktop to bring up to date.
-        // The update check after a run is connected through `command.afterRun`.
+        const UpdateService buildService;
+        XdgUrlOpener xdgOpener;
+        const UpdateService& service = env.updateService ? *env.updateService : buildService;
+        UrlOpener& opener = env.urlOpener ? *env.urlOpener : xdgOpener;
+        // Downloading is the user's own decision: --yes does not answer it.
+        RunPrompts updatePrompts(env.prompts, env.err, progress, false);
+        command.afterRun = [&] { return checkForUpdate(state, updatePrompts, opener, service); };
         const CleanOutcome outcome = command.clean(plan);
         return outcome.succeeded() ? exitstatus::Success : exitstatus::Failure;
     }

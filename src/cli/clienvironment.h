@@ -7,6 +7,8 @@ namespace moravel {
 class Clock;
 class Locations;
 class Prompts;
+class UpdateService;
+class UrlOpener;
 
 // What a command works with, handed down from main(): the output streams, the folders, the
 // clock and the way to ask the user. Tests build their own with string buffers and temporary
@@ -25,6 +27,10 @@ public:
     bool stdoutIsTerminal = false;
     bool stdinIsTerminal = false;
     bool stderrIsTerminal = false; // a progress bar is drawn there only then
+    // The update check after `clean`: unset, the build's own update host and xdg-open; tests
+    // point them at a server and a recorder of their own.
+    const UpdateService* updateService = nullptr;
+    UrlOpener* urlOpener = nullptr;
 };
 
 // Exit status of moravel-cli.

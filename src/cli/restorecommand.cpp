@@ -6,7 +6,9 @@
 #include "cli/startup.h"
 #include "cli/terminalprogress.h"
 #include "executor/busyguard.h"
+#include "platform/servicetexts.h"
 #include "platform/shelloperations.h"
+#include "platform/singleinstance.h"
 #include "storage/global.h"
 
 namespace moravel {
@@ -24,7 +26,7 @@ public:
             "back to your desktop; they also stay where they were cleaned to. An item whose\n"
             "name is taken on the desktop comes back under a new name. Recycled and deleted\n"
             "items have nowhere to come back from and are passed over. Ctrl-C stops before\n"
-            "the next item.");
+            "the next item. Refused while another Moravel runs.");
     }
 
 protected:
@@ -45,6 +47,12 @@ protected:
             indexes.append(index);
         }
 
+        // A window running beside the restore would later save its own, older log over it.
+        SingleInstance instance;
+        if (!instance.checkSingleInstance()) {
+            env.err << texts::anotherMoravelRuns() << u'\n';
+            return exitstatus::Failure;
+        }
         global state(env.locations, env.clock);
         if (!loadState(state, env)) {
             return exitstatus::Failure;
