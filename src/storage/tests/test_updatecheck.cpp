@@ -28,6 +28,7 @@ private Q_SLOTS:
 
     void latestVersionCode_readsServiceAnswer_data();
     void latestVersionCode_readsServiceAnswer();
+    void latestVersionCode_longReply_isShownCutShort();
     void latestVersionCode_sendsTelemetryFreshFromTheServer();
     void latestVersionCode_unreachable_givesZero_data();
     void latestVersionCode_unreachable_givesZero();
@@ -113,6 +114,18 @@ void UpdateCheckTest::latestVersionCode_readsServiceAnswer() {
             error.message,
             QStringLiteral("''%1'' is not a valid integer value").arg(QString::fromUtf8(body)));
     }
+}
+
+void UpdateCheckTest::latestVersionCode_longReply_isShownCutShort() {
+    // An error page must not make a message box taller than the screen.
+    m_server->body = QByteArray(150, 'a') + QByteArray(5000, 'b');
+    const UpdateService service(m_server->root(), 5s);
+    std::int32_t latest = -99;
+    errorControl error;
+    QVERIFY(!service.latestVersionCode(QStringLiteral("616263"), latest, error));
+    QCOMPARE(latest, 0);
+    QCOMPARE(error.message, QStringLiteral("''%1%2\u2026'' is not a valid integer value")
+                                .arg(QString(150, u'a'), QString(50, u'b')));
 }
 
 void UpdateCheckTest::latestVersionCode_sendsTelemetryFreshFromTheServer() {
