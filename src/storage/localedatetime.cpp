@@ -1,7 +1,5 @@
 #include "storage/localedatetime.h"
 
-#include <QTime>
-
 #include <algorithm>
 #include <cmath>
 
@@ -9,7 +7,6 @@ namespace moravel {
 
 namespace {
 
-const QDate epoch(1899, 12, 30);
 constexpr qint64 msPerDay = 86400000;
 
 // Days from 30 December 1899 to a date of the (proleptic) Gregorian calendar, and back, by
@@ -41,7 +38,7 @@ LocaleDateTimeFormat::Civil LocaleDateTimeFormat::civilFromDays(qint64 days) {
     civil.day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
     civil.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
     civil.year = static_cast<int>(yearOfEra + era * 400 + (civil.month <= 2 ? 1 : 0));
-    // The epoch was a Saturday (6, counting Monday as 1).
+    // 30 December 1899 was a Saturday (6, counting Monday as 1).
     civil.dayOfWeek = static_cast<int>(((days + 5) % 7 + 7) % 7) + 1;
     return civil;
 }
