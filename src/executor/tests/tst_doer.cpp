@@ -264,17 +264,19 @@ void TestDoer::failedItem_getsNoRecordAndStaysInTheNextPlan() {
     f.add(plan, DesktopKind::User, QStringLiteral("vanished.txt"), actions::Archive);
     f.add(plan, DesktopKind::User, QStringLiteral("relative.txt"), actions::MoveToFolder,
           QStringLiteral("Target"));
+    f.add(plan, DesktopKind::User, QStringLiteral("no folder.txt"), actions::MoveToFolder);
     f.add(plan, DesktopKind::User, QStringLiteral("fine.txt"), actions::MoveToFolder, target);
     QFile::remove(f.userDesktop() + QStringLiteral("/vanished.txt"));
     errorControl error;
     doer run;
     QVERIFY(run.execute(plan, f.state, error, f.prompts, f.progress, f.shell));
 
-    QCOMPARE(run.failedItems, 3);
-    QCOMPARE(f.prompts.messages.size(), 3); // each failure told, naming its item
+    QCOMPARE(run.failedItems, 4);
+    QCOMPARE(f.prompts.messages.size(), 4); // each failure told, naming its item
     QVERIFY(f.prompts.messages[0].contains(QStringLiteral("nowhere.txt")));
     QVERIFY(f.prompts.messages[1].contains(QStringLiteral("vanished.txt")));
     QVERIFY(f.prompts.messages[2].contains(QStringLiteral("relative.txt")));
+    QVERIFY(f.prompts.messages[3].contains(QStringLiteral("no folder.txt")));
     QCOMPARE(f.state.logLines.size(), std::size_t(1));
     QCOMPARE(f.state.logLines[0]->itemName, QStringLiteral("fine.txt"));
 
@@ -286,7 +288,8 @@ void TestDoer::failedItem_getsNoRecordAndStaysInTheNextPlan() {
         names << item->name;
     }
     names.sort();
-    QCOMPARE(names, QStringList({QStringLiteral("nowhere.txt"), QStringLiteral("relative.txt")}));
+    QCOMPARE(names, QStringList({QStringLiteral("no folder.txt"), QStringLiteral("nowhere.txt"),
+                                 QStringLiteral("relative.txt")}));
 }
 
 QTEST_GUILESS_MAIN(TestDoer)
