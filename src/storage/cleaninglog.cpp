@@ -237,25 +237,22 @@ bool global::writeLog(errorControl& error) const {
         return false;
     }
     const auto format = LocaleDateTimeFormat::current();
-    QByteArray bytes;
-    bytes.reserve(static_cast<qsizetype>(logLines.size()) * 100);
-    logtext::Utf8Writer writer(*format);
+    logtext::Utf8Writer writer(*format, static_cast<qsizetype>(logLines.size()) * 100);
     std::size_t unread = 0;
     const auto writeUnreadBefore = [&](std::size_t record) {
         for (; unread < unreadLogLines.size() && unreadLogLines[unread].recordsBefore <= record;
              ++unread) {
-            bytes += unreadLogLines[unread].text;
-            bytes += "\r\n";
+            writer.appendLine(unreadLogLines[unread].text);
         }
     };
     for (std::size_t i = 0; i < logLines.size(); ++i) {
         writeUnreadBefore(i);
         if (logLines[i]->performedAction != actions::Leave) {
-            writer.append(bytes, *logLines[i]);
+            writer.append(*logLines[i]);
         }
     }
     writeUnreadBefore(std::numeric_limits<std::size_t>::max());
-    return writeFileAtomically(logFilePath(folder), bytes, error);
+    return writeFileAtomically(logFilePath(folder), writer.take(), error);
 }
 
 } // namespace moravel

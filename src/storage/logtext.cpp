@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <limits>
 
 namespace moravel::logtext {
@@ -126,10 +127,7 @@ qsizetype utf8FieldRoom(qsizetype units) {
     return 3 * units + 2;
 }
 
-char* writeField(char* out, QStringView text, QStringEncoder& encoder) {
-    if (!needsQuotes(text)) {
-        return encoder.appendToBuffer(out, text);
-    }
+char* writeQuotedField(char* out, QStringView text, QStringEncoder& encoder) {
     *out++ = '"';
     qsizetype from = 0;
     for (qsizetype quote; (quote = text.indexOf(u'"', from)) >= 0; from = quote + 1) {
@@ -139,6 +137,34 @@ char* writeField(char* out, QStringView text, QStringEncoder& encoder) {
     out = encoder.appendToBuffer(out, text.sliced(from));
     *out++ = '"';
     return out;
+}
+
+char* writeField(char* out, QStringView text, QStringEncoder& encoder) {
+    // Most fields are ASCII: written in one pass, one place further on in case they turn out
+    // to need quotes.
+    char* at = out + 1;
+    bool quoted = false;
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c >= 0x80) {
+            return needsQuotes(text) ? writeQuotedField(out, text, encoder)
+                                     : encoder.appendToBuffer(out, text);
+        }
+        if (isSpecial(c)) {
+            quoted = true;
+            if (c == u'"') {
+                *at++ = '"';
+            }
+        }
+        *at++ = static_cast<char>(c);
+    }
+    if (quoted) {
+        *out = '"';
+        *at++ = '"';
+        return at;
+    }
+    std::memmove(out, out + 1, static_cast<std::size_t>(at - out - 1));
+    return at - 1;
 }
 
 // Splits a line into fields: the exact inverse of the quoting rule, so that every line that
@@ -224,16 +250,24 @@ void appendRecord(QString& out, const logLine& record, const LocaleDateTimeForma
     }
 }
 
-Utf8Writer::Utf8Writer(const LocaleDateTimeFormat& format)
-    : m_dates(format), m_encoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless) {}
+Utf8Writer::Utf8Writer(const LocaleDateTimeFormat& format, qsizetype expectedSize)
+    : m_dates(format), m_encoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless) {
+    m_bytes.resize(std::max<qsizetype>(expectedSize, 4096));
+}
 
-void Utf8Writer::append(QByteArray& out, const logLine& record) {
+char* Utf8Writer::room(qsizetype size) {
+    if (m_bytes.size() - m_used < size) {
+        m_bytes.resize(std::max(2 * m_bytes.size(), m_used + size));
+    }
+    return m_bytes.data() + m_used;
+}
+
+void Utf8Writer::append(const logLine& record) {
     const QStringView date = m_dates.text(record.cleanedAt);
-    const qsizetype size = out.size();
-    out.resize(size + 48 + utf8FieldRoom(record.itemName.size()) +
-               utf8FieldRoom(record.destinationFolder.size()) + utf8FieldRoom(date.size()));
-    char* const begin = out.data();
-    char* at = writeInteger(begin + size, record.operationNumber);
+    char* const begin =
+        room(48 + utf8FieldRoom(record.itemName.size()) +
+             utf8FieldRoom(record.destinationFolder.size()) + utf8FieldRoom(date.size()));
+    char* at = writeInteger(begin, record.operationNumber);
     *at++ = ',';
     at = writeField(at, record.itemName, m_encoder);
     *at++ = ',';
@@ -244,7 +278,22 @@ void Utf8Writer::append(QByteArray& out, const logLine& record) {
     at = writeField(at, date, m_encoder);
     *at++ = '\r';
     *at++ = '\n';
-    out.truncate(at - begin);
+    m_used += at - begin;
+}
+
+void Utf8Writer::appendLine(QByteArrayView text) {
+    char* at = room(text.size() + 2);
+    std::memcpy(at, text.data(), static_cast<std::size_t>(text.size()));
+    at += text.size();
+    *at++ = '\r';
+    *at = '\n';
+    m_used += text.size() + 2;
+}
+
+QByteArray Utf8Writer::take() {
+    m_bytes.truncate(m_used);
+    m_used = 0;
+    return std::move(m_bytes);
 }
 
 LineKind readRecord(QStringView line, const LocaleDateTimeFormat& format, int referenceYear,

@@ -4,6 +4,7 @@
 #include "storage/logline.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringEncoder>
 #include <QStringView>
@@ -26,16 +27,23 @@ enum class LineKind {
 // Appends `record` as one line, without the line end.
 void appendRecord(QString& out, const logLine& record, const LocaleDateTimeFormat& format);
 
-// Appends `record` as one line of the log file, UTF-8 with CR LF: the bytes of appendRecord
-// and a line end, written straight into `out` (the log file's writer, where speed counts).
+// The log file's bytes, UTF-8 with CR LF, written straight from the records (the file's
+// writer, where speed counts): each record gives the bytes of appendRecord and a line end.
 class Utf8Writer {
 public:
-    explicit Utf8Writer(const LocaleDateTimeFormat& format);
-    void append(QByteArray& out, const logLine& record);
+    Utf8Writer(const LocaleDateTimeFormat& format, qsizetype expectedSize);
+    void append(const logLine& record);
+    // A line as it is, with a line end.
+    void appendLine(QByteArrayView text);
+    QByteArray take();
 
 private:
+    char* room(qsizetype size);
+
     LocaleDateTimeFormat::Writer m_dates;
     QStringEncoder m_encoder;
+    QByteArray m_bytes;
+    qsizetype m_used = 0;
 };
 
 // Reads a line into `record` (left unchanged unless the result is Record). The fifth field is

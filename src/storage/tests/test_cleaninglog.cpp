@@ -82,6 +82,7 @@ const QStringList& awkwardNames() {
         u"a \"quote\" inside"_s, u"\"\""_s,
         u"tab\there"_s,          u" leading and trailing "_s,
         u"ends with comma,"_s,   u"Zoë's café ☕ 🎉.png"_s,
+        u"naïve,\"quote\""_s,    u"ünïcödé-without-blanks"_s,
         u"no-blanks-at-all"_s,   u"line\nbreak"_s,
         u"carriage\r\nreturn"_s,
     };
