@@ -94,6 +94,9 @@ public:
         }
     }
 
+    // Lines that are no records were let go: memory holds less than the file.
+    bool droppedLines() const { return m_droppedLines; }
+
 private:
     static bool closesQuote(QByteArrayView bytes) {
         for (qsizetype i = 0; i < bytes.size(); ++i) {
@@ -145,7 +148,11 @@ private:
         // An empty or blank line carries nothing worth keeping.
         const bool blank = std::all_of(bytes.begin(), bytes.end(),
                                        [](char c) { return static_cast<unsigned char>(c) <= 32; });
-        if (blank || m_keptBytes + bytes.size() > keptBytesLimit) {
+        if (blank) {
+            return;
+        }
+        if (m_keptBytes + bytes.size() > keptBytesLimit) {
+            m_droppedLines = true;
             return;
         }
         m_keptBytes += bytes.size();
@@ -161,6 +168,7 @@ private:
     std::vector<std::pair<QByteArray, QByteArray>> m_openLines; // each with its line end
     qsizetype m_openSize = 0;
     qsizetype m_keptBytes = 0;
+    bool m_droppedLines = false;
 };
 
 } // namespace
@@ -192,6 +200,9 @@ void global::parseLogLine(const QString& line) {
 }
 
 bool global::readLog(errorControl& error) {
+    // Until the file has been read to its end, it is taken to hold more than memory does.
+    m_logPartlyRead = true;
+    m_loggedOnDisk = {logLines.size(), logLines.size()};
     const QString folder = m_locations.dataFolder();
     if (folder.isEmpty()) {
         error.message = logtexts::noDataFolder();
@@ -199,6 +210,7 @@ bool global::readLog(errorControl& error) {
     }
     QFile file(logFilePath(folder));
     if (!file.exists()) {
+        m_logPartlyRead = false;
         error.message = logtexts::logFileNotFound();
         return false;
     }
@@ -223,6 +235,9 @@ bool global::readLog(errorControl& error) {
         parser.line(line, lineEnd);
     }
     parser.finish();
+    m_loggedOnDisk.second = logLines.size();
+    // Lines too long to be ours, or past the limit of what is kept, are still in the file.
+    m_logPartlyRead = reader.failed() || reader.overlongLines() > 0 || parser.droppedLines();
     if (reader.failed()) {
         error.message = file.errorString();
         return false;
@@ -230,11 +245,65 @@ bool global::readLog(errorControl& error) {
     return true;
 }
 
+namespace {
+
+// Rewrites a log file that was not read in full: the file as it is now, followed by the records
+// it does not hold yet. When it still cannot be read it stays as it is, and the records wait in
+// memory for a write that can.
+bool appendToLogFile(const QString& path, const std::vector<std::unique_ptr<logLine>>& records,
+                     std::pair<std::size_t, std::size_t> onDisk, errorControl& error) {
+    QFile file(path);
+    if (!QFileInfo(file).isFile()) {
+        error.message = logtexts::logLeftUnchanged(logtexts::notAFile());
+        return false;
+    }
+    const auto fail = [&] {
+        error.message = logtexts::logLeftUnchanged(file.errorString());
+        return false;
+    };
+    if (!file.open(QIODevice::ReadOnly)) {
+        return fail();
+    }
+    const auto format = LocaleDateTimeFormat::current();
+    logtext::Utf8Writer writer(*format, 4096);
+    // A last line without its line end gets one, so that the first new record starts a line.
+    if (file.size() > 0) {
+        char last = 0;
+        if (!file.seek(file.size() - 1) || !file.getChar(&last) || !file.seek(0)) {
+            return fail();
+        }
+        if (last != '\n') {
+            writer.appendLine({});
+        }
+    }
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if ((i < onDisk.first || i >= onDisk.second) &&
+            records[i]->performedAction != actions::Leave) {
+            writer.append(*records[i]);
+        }
+    }
+    if (!writeFileAtomically(path, file, writer.take(), error)) {
+        return file.error() == QFileDevice::NoError ? false : fail();
+    }
+    return true;
+}
+
+} // namespace
+
 bool global::writeLog(errorControl& error) const {
     const QString folder = m_locations.dataFolder();
     if (folder.isEmpty()) {
         error.message = logtexts::noDataFolder();
         return false;
+    }
+    const QString path = logFilePath(folder);
+    // A file that has gone since is no longer there to lose: memory then holds all there is.
+    if (m_logPartlyRead && QFileInfo::exists(path)) {
+        if (!appendToLogFile(path, logLines, m_loggedOnDisk, error)) {
+            return false;
+        }
+        m_loggedOnDisk = {0, logLines.size()};
+        return true;
     }
     const auto format = LocaleDateTimeFormat::current();
     logtext::Utf8Writer writer(*format, static_cast<qsizetype>(logLines.size()) * 100);
@@ -252,7 +321,12 @@ bool global::writeLog(errorControl& error) const {
         }
     }
     writeUnreadBefore(std::numeric_limits<std::size_t>::max());
-    return writeFileAtomically(logFilePath(folder), writer.take(), error);
+    if (!writeFileAtomically(path, writer.take(), error)) {
+        return false;
+    }
+    m_logPartlyRead = false;
+    m_loggedOnDisk = {0, logLines.size()};
+    return true;
 }
 
 } // namespace moravel

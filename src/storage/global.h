@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace moravel {
@@ -102,6 +103,11 @@ public:
 private:
     const Locations& m_locations;
     const Clock& m_clock;
+    // After a read of the log file that did not get all of it, the file holds more than
+    // memory: it is then never rewritten from memory alone. The records of `logLines` from
+    // `m_loggedOnDisk.first` up to `.second` are those the file holds.
+    mutable bool m_logPartlyRead = false;
+    mutable std::pair<std::size_t, std::size_t> m_loggedOnDisk{0, 0};
 };
 
 // Writes the first-run configuration, an empty log and the default archive folder. Messages

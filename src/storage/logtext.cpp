@@ -283,8 +283,10 @@ void Utf8Writer::append(const logLine& record) {
 
 void Utf8Writer::appendLine(QByteArrayView text) {
     char* at = room(text.size() + 2);
-    std::memcpy(at, text.data(), static_cast<std::size_t>(text.size()));
-    at += text.size();
+    if (!text.isEmpty()) {
+        std::memcpy(at, text.data(), static_cast<std::size_t>(text.size()));
+        at += text.size();
+    }
     *at++ = '\r';
     *at = '\n';
     m_used += text.size() + 2;

@@ -18,4 +18,11 @@ inline QString noDataFolder() {
     return QStringLiteral("No Data Folder found.");
 }
 
+// The log could not be read in full at start and cannot be now: rewriting it from memory would
+// lose what was never read, so it is left as it is. Followed by the reason.
+inline QString logLeftUnchanged(const QString& reason) {
+    return QStringLiteral("The log file could not be read in full and was left as it is: ") +
+           reason;
+}
+
 } // namespace moravel::logtexts

@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace moravel;
@@ -541,6 +542,114 @@ private Q_SLOTS:
         QVERIFY(s.state.readLog(error));
         QCOMPARE(names(s.state), (QStringList{u"first"_s, u"last"_s}));
         QVERIFY(s.state.unreadLogLines.empty());
+    }
+
+    // Lines too long to be read stay in the file: every later write puts the new records after
+    // the file as it is, each record once, rather than rewriting it from what was read.
+    void overlongLineSurvivesWrites_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("records");
+        const QByteArray first = "1,first,/a,1,\"7 Mar 2010\"\r\n";
+        const QByteArray overlong(3 * 1024 * 1024, 'x');
+        QTest::newRow("between records") << first + overlong + "\r\n3,last,/a,1,\"7 Mar 2010\"\r\n"
+                                         << QStringList{u"first"_s, u"last"_s};
+        QTest::newRow("last, without a line end") << first + overlong << QStringList{u"first"_s};
+    }
+    void overlongLineSurvivesWrites() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, records);
+        Setup s;
+        s.writeFile(bytes);
+        errorControl error;
+        QVERIFY(s.state.readLog(error));
+        QCOMPARE(names(s.state), records);
+        s.clock.set(QDateTime(QDate(2010, 3, 11), QTime(0, 0)));
+        s.state.logAction(u"one.txt"_s, {}, actions::Recycle);
+        QVERIFY2(s.state.writeLog(error), qPrintable(error.message));
+        s.state.logAction(u"two.txt"_s, {}, actions::Delete);
+        QVERIFY2(s.state.writeLog(error), qPrintable(error.message));
+
+        QByteArray expected = bytes;
+        if (!expected.endsWith('\n')) {
+            expected += "\r\n";
+        }
+        expected += "0,one.txt,,3,\"11 Mar 2010\"\r\n0,two.txt,,4,\"11 Mar 2010\"\r\n";
+        QCOMPARE(s.readFile(), expected);
+        QCOMPARE(names(*s.reread()), records + QStringList({u"one.txt"_s, u"two.txt"_s}));
+    }
+
+    // Once the partly read file is gone, memory holds all there is of the log.
+    void partlyReadLogThatIsGoneIsWrittenFromMemory() {
+        Setup s;
+        s.writeFile("1,first,/a,1,\"7 Mar 2010\"\r\n" + QByteArray(3 * 1024 * 1024, 'x'));
+        errorControl error;
+        QVERIFY(s.state.readLog(error));
+        QVERIFY(QFile::remove(s.logPath()));
+        s.state.logAction(u"new.txt"_s, {}, actions::Recycle);
+        QVERIFY2(s.state.writeLog(error), qPrintable(error.message));
+        QCOMPARE(names(*s.reread()), (QStringList{u"first"_s, u"new.txt"_s}));
+    }
+
+    // A log that could not be read is never replaced by the records of this session alone:
+    // the write fails and says why, the log stays, and the records wait in memory. Once a
+    // readable file is in its place, they are written after what it holds.
+    void unreadLogIsNeverReplaced_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("read error") << u"read error"_s;
+        QTest::newRow("no permission to read") << u"no permission"_s;
+        QTest::newRow("named pipe") << u"pipe"_s;
+        QTest::newRow("endless device") << u"device"_s;
+        QTest::newRow("folder") << u"folder"_s;
+    }
+    void unreadLogIsNeverReplaced() {
+        QFETCH(QString, kind);
+        Setup s;
+        const QByteArray path = QFile::encodeName(s.logPath());
+        if (kind == u"read error") {
+            // Reading the start of a process's own memory fails with an I/O error.
+            QVERIFY(QFile::link(u"/proc/self/mem"_s, s.logPath()));
+        } else if (kind == u"no permission") {
+            if (::geteuid() == 0) {
+                QSKIP("root reads every file");
+            }
+            s.writeFile("1,r,/a,1,\"7 Mar 2010\"\r\n");
+            QVERIFY(QFile::setPermissions(s.logPath(), QFileDevice::WriteOwner));
+        } else if (kind == u"pipe") {
+            QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+        } else if (kind == u"device") {
+            QVERIFY(QFile::link(u"/dev/zero"_s, s.logPath()));
+        } else {
+            QVERIFY(QDir().mkdir(s.logPath()));
+        }
+        struct stat before {};
+        QCOMPARE(::lstat(path.constData(), &before), 0);
+
+        errorControl error;
+        QVERIFY(!s.state.readLog(error));
+        QVERIFY(!error.message.isEmpty());
+        QVERIFY(error.message != u"Log file not found."_s);
+        s.clock.set(QDateTime(QDate(2010, 3, 11), QTime(0, 0)));
+        s.state.logAction(u"new.txt"_s, {}, actions::Recycle);
+        error.message.clear();
+        QVERIFY(!s.state.writeLog(error));
+        QVERIFY2(error.message.startsWith(
+                     u"The log file could not be read in full and was left as it is: "_s),
+                 qPrintable(error.message));
+        struct stat after {};
+        QCOMPARE(::lstat(path.constData(), &after), 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(s.state.logLines.size(), std::size_t(1));
+        QCOMPARE(QDir(s.locations.data)
+                     .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+                 QStringList{u"MVL.log"_s});
+
+        // The log replaced by a readable one, as a restore from a backup would.
+        QVERIFY(kind == u"folder" ? QDir().rmdir(s.logPath()) : QFile::remove(s.logPath()));
+        s.writeFile("1,old,/a,1,\"7 Mar 2010\"\r\n");
+        QVERIFY2(s.state.writeLog(error), qPrintable(error.message));
+        QCOMPARE(s.readFile(),
+                 QByteArray("1,old,/a,1,\"7 Mar 2010\"\r\n0,new.txt,,3,\"11 Mar 2010\"\r\n"));
     }
 
     // An open quote may not swallow what follows: the lines after it are read one by one.
