@@ -2,8 +2,6 @@
 
 #include "engine/errorcontrol.h"
 
-#include <QSaveFile>
-
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -19,80 +17,73 @@ QString systemError(int code) {
     return QString::fromLocal8Bit(std::strerror(code));
 }
 
+} // namespace
+
+AtomicFileWriter::AtomicFileWriter(const QString& path, errorControl& error)
+    : m_file(path), m_error(error) {}
+
 // QSaveFile writes a temporary file beside `path` and renames it over `path` at commit().
 // It does not notice every failure on its own: a write that a full disk cuts short comes
 // back with the shorter count and no error, and commit() then puts the truncated file in
 // the old one's place; the result of its own fsync() is ignored. So every step is checked
 // here, and any failure cancels the write, which leaves the old file as it was.
-class CheckedSaveFile {
-public:
-    CheckedSaveFile(const QString& path, errorControl& error) : m_file(path), m_error(error) {}
-
-    bool open() {
-        if (!m_file.open(QIODevice::WriteOnly)) {
-            m_error.message = m_file.errorString();
-            return false;
-        }
-        return true;
-    }
-
-    bool write(const char* data, qint64 size) {
-        qint64 written = 0;
-        while (written < size) {
-            const qint64 count = m_file.write(data + written, size - written);
-            if (count <= 0) {
-                return fail(m_file.errorString());
-            }
-            written += count;
-        }
-        m_size += size;
-        return true;
-    }
-
-    bool commit() {
-        // Small writes wait in QSaveFile's buffer; a short write of theirs shows only here.
-        if (!m_file.flush() || m_file.error() != QFileDevice::NoError) {
-            return fail(m_file.errorString());
-        }
-        if (::fsync(m_file.handle()) != 0) {
-            return fail(systemError(errno));
-        }
-        struct stat status {};
-        if (::fstat(m_file.handle(), &status) != 0) {
-            return fail(systemError(errno));
-        }
-        if (status.st_size != m_size) {
-            return fail(systemError(ENOSPC));
-        }
-        if (!m_file.commit()) {
-            m_error.message = m_file.errorString();
-            return false;
-        }
-        return true;
-    }
-
-    bool fail(const QString& message) {
-        m_error.message = message;
-        m_file.cancelWriting();
+bool AtomicFileWriter::open() {
+    if (!m_file.open(QIODevice::WriteOnly)) {
+        m_error.message = m_file.errorString();
         return false;
     }
+    return true;
+}
 
-private:
-    QSaveFile m_file;
-    errorControl& m_error;
-    qint64 m_size = 0;
-};
+bool AtomicFileWriter::write(const char* data, qint64 size) {
+    qint64 written = 0;
+    while (written < size) {
+        const qint64 count = m_file.write(data + written, size - written);
+        if (count <= 0) {
+            return fail(m_file.errorString());
+        }
+        written += count;
+    }
+    m_size += size;
+    return true;
+}
 
-} // namespace
+bool AtomicFileWriter::commit() {
+    // Small writes wait in QSaveFile's buffer; a short write of theirs shows only here.
+    if (!m_file.flush() || m_file.error() != QFileDevice::NoError) {
+        return fail(m_file.errorString());
+    }
+    if (::fsync(m_file.handle()) != 0) {
+        return fail(systemError(errno));
+    }
+    struct stat status {};
+    if (::fstat(m_file.handle(), &status) != 0) {
+        return fail(systemError(errno));
+    }
+    if (status.st_size != m_size) {
+        return fail(systemError(ENOSPC));
+    }
+    if (!m_file.commit()) {
+        m_error.message = m_file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool AtomicFileWriter::fail(const QString& message) {
+    m_error.message = message;
+    m_file.cancelWriting();
+    return false;
+}
 
 bool writeFileAtomically(const QString& path, const QByteArray& data, errorControl& error) {
-    CheckedSaveFile file(path, error);
+    AtomicFileWriter file(path, error);
     return file.open() && file.write(data.constData(), data.size()) && file.commit();
 }
 
 bool writeFileAtomically(const QString& path, QFileDevice& head, const QByteArray& tail,
                          errorControl& error) {
-    CheckedSaveFile file(path, error);
+    AtomicFileWriter file(path, error);
     QByteArray block(copyBlockSize, Qt::Uninitialized);
     // The first block is read before the temporary file is made: a head that cannot be read
     // at all is then reported as such.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QSaveFile>
 #include <QString>
 
 class QFileDevice;
@@ -20,5 +21,24 @@ bool writeFileAtomically(const QString& path, const QByteArray& data, errorContr
 // telling which of the two failed.
 bool writeFileAtomically(const QString& path, QFileDevice& head, const QByteArray& tail,
                          errorControl& error);
+
+// The same write made in pieces, for content made as it is written: open(), write() as often
+// as needed, then commit(). Any failure cancels the write and leaves the old file as it was, the
+// reason in the carrier; so does giving up before commit().
+class AtomicFileWriter {
+public:
+    AtomicFileWriter(const QString& path, errorControl& error);
+
+    bool open();
+    bool write(const char* data, qint64 size);
+    bool commit();
+    // Cancels the write with `message` as the reason; false.
+    bool fail(const QString& message);
+
+private:
+    QSaveFile m_file;
+    errorControl& m_error;
+    qint64 m_size = 0;
+};
 
 } // namespace moravel

@@ -305,23 +305,42 @@ bool global::writeLog(errorControl& error) const {
         m_loggedOnDisk = {0, logLines.size()};
         return true;
     }
+    // Written in pieces as they are made: a buffer that stays in the cache, however long the log.
+    constexpr qsizetype piece = 256 * 1024;
+    AtomicFileWriter file(path, error);
+    if (!file.open()) {
+        return false;
+    }
     const auto format = LocaleDateTimeFormat::current();
-    logtext::Utf8Writer writer(*format, static_cast<qsizetype>(logLines.size()) * 100);
+    logtext::Utf8Writer writer(*format, piece + 16 * 1024);
+    const auto pass = [&] {
+        const QByteArrayView bytes = writer.written();
+        writer.clear();
+        return file.write(bytes.data(), bytes.size());
+    };
     std::size_t unread = 0;
     const auto writeUnreadBefore = [&](std::size_t record) {
         for (; unread < unreadLogLines.size() && unreadLogLines[unread].recordsBefore <= record;
              ++unread) {
             writer.appendLine(unreadLogLines[unread].text);
+            if (writer.written().size() >= piece && !pass()) {
+                return false;
+            }
         }
+        return true;
     };
     for (std::size_t i = 0; i < logLines.size(); ++i) {
-        writeUnreadBefore(i);
+        if (!writeUnreadBefore(i)) {
+            return false;
+        }
         if (logLines[i]->performedAction != actions::Leave) {
             writer.append(*logLines[i]);
+            if (writer.written().size() >= piece && !pass()) {
+                return false;
+            }
         }
     }
-    writeUnreadBefore(std::numeric_limits<std::size_t>::max());
-    if (!writeFileAtomically(path, writer.take(), error)) {
+    if (!writeUnreadBefore(std::numeric_limits<std::size_t>::max()) || !pass() || !file.commit()) {
         return false;
     }
     m_logPartlyRead = false;

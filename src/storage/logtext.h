@@ -36,6 +36,9 @@ public:
     // A line as it is, with a line end.
     void appendLine(QByteArrayView text);
     QByteArray take();
+    // The bytes so far, to be passed on before clear() starts the buffer again.
+    QByteArrayView written() const { return {m_bytes.constData(), m_used}; }
+    void clear() { m_used = 0; }
 
 private:
     char* room(qsizetype size);
