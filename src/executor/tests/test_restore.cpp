@@ -205,4 +205,4 @@ void TestRestore::missingItem_toldAndTheNextRowFollows() {
 }
 
 QTEST_GUILESS_MAIN(TestRestore)
-#include "tst_restore.moc"
+#include "test_restore.moc"

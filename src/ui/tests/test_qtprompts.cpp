@@ -260,4 +260,4 @@ void QtPromptsTest::browseForFolder_cancelLeavesTheFolder() {
 }
 
 QTEST_MAIN(QtPromptsTest)
-#include "tst_qtprompts.moc"
+#include "test_qtprompts.moc"

@@ -293,4 +293,4 @@ void TestDoer::failedItem_getsNoRecordAndStaysInTheNextPlan() {
 }
 
 QTEST_GUILESS_MAIN(TestDoer)
-#include "tst_doer.moc"
+#include "test_doer.moc"

@@ -211,4 +211,4 @@ void TfrmWarningTest::confirm_isAnsweredAfreshEachTime() {
 }
 
 QTEST_MAIN(TfrmWarningTest)
-#include "tst_tfrmwarning.moc"
+#include "test_tfrmwarning.moc"

@@ -362,4 +362,4 @@ void tst_rules::isShortcut() {
 }
 
 QTEST_APPLESS_MAIN(tst_rules)
-#include "tst_rules.moc"
+#include "test_rules.moc"

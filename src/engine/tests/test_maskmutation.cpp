@@ -153,4 +153,4 @@ void tst_maskmutation::mutatedInputs_agreeWithReference() {
 }
 
 QTEST_APPLESS_MAIN(tst_maskmutation)
-#include "tst_maskmutation.moc"
+#include "test_maskmutation.moc"

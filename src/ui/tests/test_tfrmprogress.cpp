@@ -172,4 +172,4 @@ void TfrmProgressTest::showingAgain_forgetsAnEarlierCancel() {
 }
 
 QTEST_MAIN(TfrmProgressTest)
-#include "tst_tfrmprogress.moc"
+#include "test_tfrmprogress.moc"

@@ -288,4 +288,4 @@ void TestCleanCommand::whileRunning_everyOtherCommandIsRefused() {
 }
 
 QTEST_GUILESS_MAIN(TestCleanCommand)
-#include "tst_cleancommand.moc"
+#include "test_cleancommand.moc"

@@ -236,4 +236,4 @@ void tst_maskmatcher::manyMasks_eachKeepsItsMeaning() {
 }
 
 QTEST_APPLESS_MAIN(tst_maskmatcher)
-#include "tst_maskmatcher.moc"
+#include "test_maskmatcher.moc"

@@ -86,4 +86,4 @@ void ValidateIntegerTest::rejected_showsLabelAndReturnsFalse() {
 }
 
 QTEST_GUILESS_MAIN(ValidateIntegerTest)
-#include "tst_validateinteger.moc"
+#include "test_validateinteger.moc"

@@ -118,4 +118,4 @@ void tst_datetimevalue::fixedClock_givesItsMoment() {
 }
 
 QTEST_APPLESS_MAIN(tst_datetimevalue)
-#include "tst_datetimevalue.moc"
+#include "test_datetimevalue.moc"
