@@ -49,7 +49,8 @@ int referenceYear(const Clock& clock) {
 class LogFileParser {
 public:
     LogFileParser(global& state, const LocaleDateTimeFormat& format, int year)
-        : m_state(state), m_format(format), m_year(year), m_spare(std::make_unique<logLine>()) {}
+        : m_state(state), m_format(format), m_year(year), m_spare(std::make_unique<logLine>()),
+          m_dates(format) {}
 
     void line(QByteArrayView bytes, QByteArrayView lineEnd) {
         if (m_openLines.empty()) {
@@ -117,9 +118,9 @@ private:
         }
         QChar* begin = m_text.data();
         const QChar* end = m_decoder.appendToBuffer(begin, bytes);
-        const logtext::LineKind kind =
-            logtext::readRecord(QStringView(begin, end), m_format, m_year, *m_spare,
-                                m_state.logLines.empty() ? nullptr : m_state.logLines.back().get());
+        const logtext::LineKind kind = logtext::readRecord(
+            QStringView(begin, end), m_format, m_year, *m_spare,
+            m_state.logLines.empty() ? nullptr : m_state.logLines.back().get(), &m_dates);
         if (kind == logtext::LineKind::Record) {
             m_state.logLines.push_back(std::move(m_spare));
             m_spare = std::make_unique<logLine>();
@@ -163,7 +164,8 @@ private:
     const LocaleDateTimeFormat& m_format;
     const int m_year;
     std::unique_ptr<logLine> m_spare; // the record being read
-    QString m_text;                   // the decoded line
+    LocaleDateTimeFormat::Reader m_dates;
+    QString m_text; // the decoded line
     QStringDecoder m_decoder{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
     std::vector<std::pair<QByteArray, QByteArray>> m_openLines; // each with its line end
     qsizetype m_openSize = 0;

@@ -215,20 +215,6 @@ bool matchLiteral(QStringView text, qsizetype& pos, const QString& literal) {
 
 } // namespace
 
-struct LocaleDateTimeFormat::Fields {
-    int referenceYear = 0;
-    int year = -1;
-    bool twoDigitYear = false;
-    int month = -1;
-    int day = -1;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-    int millisecond = 0;
-    int amPm = -1;
-    DateTimeValue result = 0;
-};
-
 LocaleDateTimeFormat::LocaleDateTimeFormat(const QLocale& locale)
     : LocaleDateTimeFormat(locale, locale.dateFormat(QLocale::ShortFormat),
                            locale.timeFormat(QLocale::LongFormat)) {}
@@ -276,6 +262,19 @@ LocaleDateTimeFormat::LocaleDateTimeFormat(const QLocale& locale, const QString&
     m_amPmNames = namesLongestFirst({{locale.amText(), 0}, {locale.pmText(), 1}});
     m_longestDateText = longestText(m_dateTokens);
     m_longestText = m_longestDateText + 1 + longestText(m_timeTokens);
+    const auto holdsBlank = [](const std::vector<Name>& names) {
+        return std::any_of(names.begin(), names.end(), [](const Name& name) {
+            return std::any_of(name.text.begin(), name.text.end(),
+                               [](QChar c) { return c.isSpace(); });
+        });
+    };
+    const bool dateOnly = std::all_of(m_dateTokens.begin(), m_dateTokens.end(),
+                                      [](const Token& t) { return t.kind < Kind::Hour; });
+    m_dateStandsAlone =
+        dateOnly && !m_dateTokens.empty() &&
+        !(m_dateTokens.back().kind == Kind::Literal &&
+          (m_dateTokens.back().text.isEmpty() || m_dateTokens.back().text.back().isSpace())) &&
+        !holdsBlank(m_monthNames) && !holdsBlank(m_dayNames) && !holdsBlank(m_amPmNames);
 }
 
 std::shared_ptr<const LocaleDateTimeFormat> LocaleDateTimeFormat::current() {
@@ -686,13 +685,16 @@ bool LocaleDateTimeFormat::complete(Fields& f, bool withTime) const {
     if (!withTime) {
         f.hour = f.minute = f.second = f.millisecond = 0;
     }
-    int year = f.year < 0 ? f.referenceYear : f.year;
-    if (f.twoDigitYear) {
-        year = yearNear(year, f.referenceYear);
-    }
-    if (year < 1 || year > 9999 || f.month < 1 || f.month > 12 || f.day < 1 ||
-        f.day > daysInMonth(year, f.month)) {
-        return false;
+    if (!f.dateChecked) {
+        int year = f.year < 0 ? f.referenceYear : f.year;
+        if (f.twoDigitYear) {
+            year = yearNear(year, f.referenceYear);
+        }
+        if (year < 1 || year > 9999 || f.month < 1 || f.month > 12 || f.day < 1 ||
+            f.day > daysInMonth(year, f.month)) {
+            return false;
+        }
+        f.days = daysSinceEpoch(year, f.month, f.day);
     }
     int hour = f.hour;
     if (m_twelveHour && withTime) {
@@ -706,7 +708,7 @@ bool LocaleDateTimeFormat::complete(Fields& f, bool withTime) const {
     }
     // As toDateTimeValue(QDate, QTime) computes it, without building either.
     const int msecs = ((hour * 60 + f.minute) * 60 + f.second) * 1000 + f.millisecond;
-    f.result = static_cast<double>(daysSinceEpoch(year, f.month, f.day)) + msecs / 86400000.0;
+    f.result = static_cast<double>(f.days) + msecs / 86400000.0;
     return true;
 }
 
@@ -822,8 +824,9 @@ bool LocaleDateTimeFormat::match(const std::vector<Token>& tokens, std::size_t i
 
 // One pass, each number taking all the digits it may: the text as the writer makes it reads so.
 // Only a text this misses (a number run into the next field) needs the backtracking match.
-bool LocaleDateTimeFormat::readGreedily(QStringView text, Fields& f) const {
-    qsizetype pos = 0;
+bool LocaleDateTimeFormat::readGreedily(QStringView text, Fields& f, qsizetype& dateEnd,
+                                        bool dateRead) const {
+    qsizetype pos = dateRead ? dateEnd : 0;
     const char16_t* const data = text.utf16();
     const auto number = [&](int& field, int least, int most) {
         int count = 0;
@@ -930,8 +933,11 @@ bool LocaleDateTimeFormat::readGreedily(QStringView text, Fields& f) const {
         }
         return true;
     };
-    if (!tokens(m_dateTokens)) {
-        return false;
+    if (!dateRead) {
+        if (!tokens(m_dateTokens)) {
+            return false;
+        }
+        dateEnd = pos;
     }
     if (pos == text.size()) {
         return complete(f, false);
@@ -951,7 +957,8 @@ bool LocaleDateTimeFormat::readDateTime(QStringView text, int referenceYear,
     }
     Fields fields;
     fields.referenceYear = referenceYear;
-    if (!readGreedily(text, fields)) {
+    qsizetype dateEnd = 0;
+    if (!readGreedily(text, fields, dateEnd)) {
         fields = Fields();
         fields.referenceYear = referenceYear;
         if (!match(m_dateTokens, 0, text, 0, fields, true)) {
@@ -960,6 +967,49 @@ bool LocaleDateTimeFormat::readDateTime(QStringView text, int referenceYear,
     }
     value = fields.result;
     return true;
+}
+
+bool LocaleDateTimeFormat::Reader::read(QStringView text, int referenceYear, DateTimeValue& value) {
+    if (!m_format.m_dateStandsAlone) {
+        return m_format.readDateTime(text, referenceYear, value);
+    }
+    text = text.trimmed();
+    const qsizetype dateSize = m_date.size();
+    // The date part reads as before when the text goes on past it only after a blank: no token
+    // of the date looks further than that blank, and none could take it in.
+    if (dateSize > 0 && m_fields.referenceYear == referenceYear && text.startsWith(m_date) &&
+        (text.size() == dateSize || text[dateSize].isSpace())) {
+        Fields fields = m_fields;
+        qsizetype dateEnd = dateSize;
+        if (m_format.readGreedily(text, fields, dateEnd, true)) {
+            value = fields.result;
+            return true;
+        }
+        return m_format.readDateTime(text, referenceYear, value);
+    }
+    if (text.isEmpty()) {
+        return false;
+    }
+    Fields fields;
+    fields.referenceYear = referenceYear;
+    qsizetype dateEnd = -1;
+    if (m_format.readGreedily(text, fields, dateEnd)) {
+        m_date.resize(dateEnd);
+        std::copy(text.begin(), text.begin() + dateEnd, m_date.begin());
+        // Only the date's fields: the date tokens set no others.
+        m_fields = Fields();
+        m_fields.referenceYear = referenceYear;
+        m_fields.year = fields.year;
+        m_fields.twoDigitYear = fields.twoDigitYear;
+        m_fields.month = fields.month;
+        m_fields.day = fields.day;
+        // The text read, so its date is valid.
+        m_fields.dateChecked = true;
+        m_fields.days = fields.days;
+        value = fields.result;
+        return true;
+    }
+    return m_format.readDateTime(text, referenceYear, value);
 }
 
 QString dateTimeText(DateTimeValue value) {

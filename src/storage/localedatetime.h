@@ -86,6 +86,11 @@ public:
     // without regard to case. False, leaving `value` unchanged, for any other text.
     bool readDateTime(QStringView text, int referenceYear, DateTimeValue& value) const;
 
+    // Reads date-time texts one after the other, as the log reader does: the records of a run
+    // share their date text, so a text that begins with the date of the last one reads only its
+    // time. Gives exactly what readDateTime gives.
+    class Reader;
+
     enum class Kind : std::uint8_t {
         Literal,
         Day,
@@ -121,14 +126,32 @@ public:
     };
 
 private:
-    struct Fields;
+    struct Fields {
+        int referenceYear = 0;
+        int year = -1;
+        bool twoDigitYear = false;
+        int month = -1;
+        int day = -1;
+        int hour = 0;
+        int minute = 0;
+        int second = 0;
+        int millisecond = 0;
+        int amPm = -1;
+        // The day of the date; given beforehand (dateChecked) when the date is known to be valid.
+        bool dateChecked = false;
+        qint64 days = 0;
+        DateTimeValue result = 0;
+    };
 
     static std::vector<Token> compile(const QString& format, bool time);
     char16_t* writeTokens(char16_t* out, const std::vector<Token>& tokens, const Civil& date,
                           int secondOfDay) const;
     char16_t* writeNumber(char16_t* out, int value, int width) const;
     qsizetype longestText(const std::vector<Token>& tokens) const;
-    bool readGreedily(QStringView text, Fields& fields) const;
+    // `dateEnd` is where the date part ends: found, or given when `dateRead` holds the fields
+    // of a date part equal to that of `text`.
+    bool readGreedily(QStringView text, Fields& fields, qsizetype& dateEnd,
+                      bool dateRead = false) const;
     bool complete(Fields& fields, bool withTime) const;
     bool readDigits(QStringView text, qsizetype& pos, int count, int& value) const;
     bool match(const std::vector<Token>& tokens, std::size_t index, QStringView text, qsizetype pos,
@@ -149,6 +172,20 @@ private:
     QStringList m_shortMonths, m_longMonths, m_shortDays, m_longDays; // index 0 is January/Monday
     qsizetype m_longestDateText = 0;
     qsizetype m_longestText = 0;
+    // The date part of a text reads alike whatever follows it after a blank: no name holds a
+    // blank and the date does not end in one.
+    bool m_dateStandsAlone = false;
+};
+
+class LocaleDateTimeFormat::Reader {
+public:
+    explicit Reader(const LocaleDateTimeFormat& format) : m_format(format) {}
+    bool read(QStringView text, int referenceYear, DateTimeValue& value);
+
+private:
+    const LocaleDateTimeFormat& m_format;
+    QString m_date;  // the date part of the last text read, empty when none
+    Fields m_fields; // as its date part gave them
 };
 
 // The date-time text of `value` in the current locale: date, blank, time; the date alone at

@@ -52,8 +52,10 @@ private:
 // Reads a line into `record` (left unchanged unless the result is Record). The fifth field is
 // a date-time text of `format`, two-digit years read into the hundred years around
 // `referenceYear`. When the destination is that of `previous`, the record shares its text.
+// `dates`, when given, reads the dates of consecutive lines (of `format`).
 LineKind readRecord(QStringView line, const LocaleDateTimeFormat& format, int referenceYear,
-                    logLine& record, const logLine* previous = nullptr);
+                    logLine& record, const logLine* previous = nullptr,
+                    LocaleDateTimeFormat::Reader* dates = nullptr);
 
 } // namespace logtext
 } // namespace moravel

@@ -207,6 +207,50 @@ private Q_SLOTS:
         QCOMPARE(value, 42.0);
     }
 
+    // Texts read one after the other give what each gives alone, however they share their date.
+    void readingInTurnGivesWhatEachGivesAlone_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("dateFormat");
+        QTest::addColumn<QString>("timeFormat");
+        QTest::newRow("C") << u"C"_s << QString() << QString();
+        QTest::newRow("en_US") << u"en_US"_s << QString() << QString();
+        QTest::newRow("de_DE") << u"de_DE"_s << QString() << QString();
+        QTest::newRow("day last, unpadded") << u"C"_s << u"yyyy-MM-d"_s << u"H:mm:ss"_s;
+        QTest::newRow("no year") << u"C"_s << u"d MMM"_s << u"H:mm"_s;
+        QTest::newRow("month name first") << u"en_US"_s << u"MMMM d, yy"_s << u"h:mm AP"_s;
+        QTest::newRow("month name last") << u"de_DE"_s << u"d. MMMM"_s << u"HH:mm"_s;
+        QTest::newRow("ends in a blank") << u"C"_s << u"d.M.yy "_s << u"H:mm"_s;
+    }
+    void readingInTurnGivesWhatEachGivesAlone() {
+        QFETCH(QString, locale);
+        QFETCH(QString, dateFormat);
+        QFETCH(QString, timeFormat);
+        const LocaleDateTimeFormat format =
+            dateFormat.isEmpty() ? LocaleDateTimeFormat(QLocale(locale))
+                                 : LocaleDateTimeFormat(QLocale(locale), dateFormat, timeFormat);
+        QStringList texts;
+        for (const QDateTime& moment : sampleMoments()) {
+            const DateTimeValue value = toDateTimeValue(moment);
+            const QString text = format.dateTimeText(value);
+            const QString date = format.dateText(moment.date());
+            const QString rest = text.startsWith(date) ? text.mid(date.size()) : u" 1:02"_s;
+            texts << text << format.dateTimeText(value + 1.0 / 24) << date << date + u'7' + rest
+                  << date + u'x' << date + u"  "_s + rest.trimmed() << date + u" 99:99:99"_s
+                  << date + QChar(0xa0) + rest.trimmed() << text.toUpper() << u' ' + text
+                  << date.chopped(1) << text;
+        }
+        LocaleDateTimeFormat::Reader reader(format);
+        const int years[] = {2025, 2025, 1960};
+        for (qsizetype i = 0; i < texts.size(); ++i) {
+            const int year = years[i % 3];
+            DateTimeValue alone = -1;
+            DateTimeValue inTurn = -1;
+            const bool readAlone = format.readDateTime(texts[i], year, alone);
+            QCOMPARE(reader.read(texts[i], year, inTurn), readAlone);
+            QVERIFY2(inTurn == alone, qPrintable(texts[i]));
+        }
+    }
+
     void wholeSecondsAndMidnight() {
         const LocaleDateTimeFormat format{QLocale(u"de_DE"_s)};
         const DateTimeValue justBefore = toDateTimeValue(QDate(2010, 3, 7), QTime(14, 5, 9, 999));
