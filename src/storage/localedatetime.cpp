@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace moravel {
 
@@ -852,7 +853,13 @@ bool LocaleDateTimeFormat::readGreedily(QStringView text, Fields& f, qsizetype& 
                     (sensitivity == Qt::CaseSensitive && candidate.text.front() != rest.front())) {
                     continue;
                 }
-                if (rest.startsWith(candidate.text, sensitivity)) {
+                const bool matches =
+                    sensitivity == Qt::CaseSensitive
+                        ? rest.size() >= candidate.text.size() &&
+                              std::memcmp(rest.utf16(), candidate.text.utf16(),
+                                          static_cast<std::size_t>(candidate.text.size()) * 2) == 0
+                        : rest.startsWith(candidate.text, sensitivity);
+                if (matches) {
                     if (field) {
                         *field = candidate.value;
                     }
@@ -873,6 +880,13 @@ bool LocaleDateTimeFormat::readGreedily(QStringView text, Fields& f, qsizetype& 
                     !token.text[0].isSpace()) {
                     ++pos;
                     matched = true;
+                } else if (token.text.size() == 1 && token.text[0].isSpace()) {
+                    // One blank stands for a run of blanks of any kind.
+                    const qsizetype start = pos;
+                    while (pos < text.size() && text[pos].isSpace()) {
+                        ++pos;
+                    }
+                    matched = pos != start;
                 } else {
                     matched = matchLiteral(text, pos, token.text);
                 }
@@ -973,11 +987,15 @@ bool LocaleDateTimeFormat::Reader::read(QStringView text, int referenceYear, Dat
     if (!m_format.m_dateStandsAlone) {
         return m_format.readDateTime(text, referenceYear, value);
     }
-    text = text.trimmed();
+    // The log's texts have no blanks around them (the reader passes over those between fields).
+    if (!text.isEmpty() && (text.front().isSpace() || text.back().isSpace())) {
+        text = text.trimmed();
+    }
     const qsizetype dateSize = m_date.size();
     // The date part reads as before when the text goes on past it only after a blank: no token
     // of the date looks further than that blank, and none could take it in.
-    if (dateSize > 0 && m_fields.referenceYear == referenceYear && text.startsWith(m_date) &&
+    if (dateSize > 0 && m_fields.referenceYear == referenceYear && text.size() >= dateSize &&
+        std::memcmp(text.utf16(), m_date.utf16(), static_cast<std::size_t>(dateSize) * 2) == 0 &&
         (text.size() == dateSize || text[dateSize].isSpace())) {
         Fields fields = m_fields;
         qsizetype dateEnd = dateSize;
