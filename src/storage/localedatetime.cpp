@@ -12,7 +12,7 @@ constexpr qint64 msPerDay = 86400000;
 
 // Days from 30 December 1899 to a date of the (proleptic) Gregorian calendar, and back, by
 // arithmetic: QDate's own conversions cost more than the rest of a log line.
-qint64 daysSinceEpoch(int year, int month, int day) {
+constexpr qint64 daysSinceEpoch(int year, int month, int day) {
     const auto fromCivil = [](qint64 y, qint64 m, qint64 d) {
         y -= m <= 2 ? 1 : 0;
         const qint64 era = (y >= 0 ? y : y - 399) / 400;
@@ -58,13 +58,12 @@ namespace {
 // beyond the years 1 to 9999 (and NaN) come from no clock and no log line; they are pinned to
 // the nearer end so that formatting never fails.
 void splitValue(DateTimeValue value, qint64& days, int& secondOfDay) {
-    static const double first = static_cast<double>(daysSinceEpoch(1, 1, 1));
-    static const double last =
-        static_cast<double>(daysSinceEpoch(9999, 12, 31)) + 86399.0 / 86400.0;
-    if (std::isnan(value)) {
-        value = 0;
+    constexpr double first = static_cast<double>(daysSinceEpoch(1, 1, 1));
+    constexpr double last = static_cast<double>(daysSinceEpoch(9999, 12, 31)) + 86399.0 / 86400.0;
+    // One test, rarely taken, for the values of every clock and log line.
+    if (!(value >= first && value <= last)) {
+        value = std::isnan(value) ? 0 : std::clamp(value, first, last);
     }
-    value = std::clamp(value, first, last);
     // floor() and llround() by hand: both exact in this range, and cheaper than the library's,
     // which the log writer calls for every record.
     days = static_cast<qint64>(value);
@@ -462,12 +461,17 @@ char16_t* LocaleDateTimeFormat::writeNumber(char16_t* out, int value, int width)
 
 namespace {
 char16_t* writeText(char16_t* out, const QString& text) {
-    std::copy_n(text.utf16(), text.size(), out);
+    std::copy_n(reinterpret_cast<const char16_t*>(text.constData()), text.size(), out);
     return out + text.size();
 }
 } // namespace
 
 char16_t* LocaleDateTimeFormat::writeTokens(char16_t* out, const std::vector<Token>& tokens,
+                                            const Civil& date, int secondOfDay) const {
+    return writeTokens(out, tokens.data(), tokens.data() + tokens.size(), date, secondOfDay);
+}
+
+char16_t* LocaleDateTimeFormat::writeTokens(char16_t* out, const Token* first, const Token* last,
                                             const Civil& date, int secondOfDay) const {
     const int year = date.year;
     const int month = date.month;
@@ -475,7 +479,8 @@ char16_t* LocaleDateTimeFormat::writeTokens(char16_t* out, const std::vector<Tok
     const int hour = secondOfDay / 3600;
     const int minute = secondOfDay / 60 % 60;
     const int second = secondOfDay % 60;
-    for (const Token& token : tokens) {
+    for (const Token* at = first; at != last; ++at) {
+        const Token& token = *at;
         switch (token.kind) {
         case Kind::Literal:
             out = writeText(out, token.text);
@@ -595,7 +600,19 @@ char16_t* LocaleDateTimeFormat::writeDateTimeText(char16_t* out, DateTimeValue v
 }
 
 LocaleDateTimeFormat::Writer::Writer(const LocaleDateTimeFormat& format)
-    : m_format(format), m_text(static_cast<std::size_t>(format.longestText())) {}
+    : m_format(format), m_text(static_cast<std::size_t>(format.longestText())) {
+    // The seconds can be written over the text of the last time when they are the only part
+    // of it that changes within a minute, and are always two digits.
+    const std::vector<Token>& tokens = format.m_timeTokens;
+    const auto seconds = [](const Token& token) {
+        return token.kind == Kind::Second || token.kind == Kind::Second2;
+    };
+    const auto second2 = std::find_if(tokens.begin(), tokens.end(), seconds);
+    if (format.m_zeroDigit == U'0' && second2 != tokens.end() && second2->kind == Kind::Second2 &&
+        std::count_if(tokens.begin(), tokens.end(), seconds) == 1) {
+        m_secondToken = second2 - tokens.begin();
+    }
+}
 
 QStringView LocaleDateTimeFormat::Writer::text(DateTimeValue value) {
     if (m_size >= 0 && value == m_value) {
@@ -609,14 +626,33 @@ QStringView LocaleDateTimeFormat::Writer::text(DateTimeValue value) {
         m_day = days;
         m_date = civilFromDays(days);
         m_dateSize = m_format.writeTokens(begin, m_format.m_dateTokens, m_date, 0) - begin;
+        m_minute = -1;
     }
-    char16_t* end = begin + m_dateSize;
-    if (secondOfDay != 0) {
+    if (secondOfDay == 0) {
+        m_size = m_dateSize;
+    } else if (secondOfDay / 60 == m_minute) {
+        // The records of a run come seconds apart: only the seconds differ from the last time.
+        const int second = secondOfDay % 60;
+        begin[m_secondAt] = static_cast<char16_t>(u'0' + second / 10);
+        begin[m_secondAt + 1] = static_cast<char16_t>(u'0' + second % 10);
+        m_size = m_timeEnd;
+    } else {
+        char16_t* end = begin + m_dateSize;
         *end++ = u' ';
-        end = m_format.writeTokens(end, m_format.m_timeTokens, m_date, secondOfDay);
+        const Token* const first = m_format.m_timeTokens.data();
+        const Token* const last = first + m_format.m_timeTokens.size();
+        if (m_secondToken >= 0) {
+            end = m_format.writeTokens(end, first, first + m_secondToken, m_date, secondOfDay);
+            m_secondAt = end - begin;
+            end = m_format.writeTokens(end, first + m_secondToken, last, m_date, secondOfDay);
+            m_minute = secondOfDay / 60;
+        } else {
+            end = m_format.writeTokens(end, first, last, m_date, secondOfDay);
+        }
+        m_timeEnd = end - begin;
+        m_size = m_timeEnd;
     }
     m_value = value;
-    m_size = end - begin;
     return QStringView(begin, m_size);
 }
 

@@ -78,6 +78,13 @@ public:
         Civil m_date;
         DateTimeValue m_value = 0;
         qsizetype m_size = -1;
+        // The time text of m_minute (a minute of m_day, -1 when none) ends at m_timeEnd, its
+        // seconds' two digits at m_secondAt; m_secondToken is the seconds' token, -1 when they
+        // cannot be written over.
+        std::ptrdiff_t m_secondToken = -1;
+        int m_minute = -1;
+        qsizetype m_secondAt = 0;
+        qsizetype m_timeEnd = 0;
     };
 
     // Reads a text of these formats: a date, or a date, blanks and a time. A date alone means
@@ -145,6 +152,8 @@ private:
 
     static std::vector<Token> compile(const QString& format, bool time);
     char16_t* writeTokens(char16_t* out, const std::vector<Token>& tokens, const Civil& date,
+                          int secondOfDay) const;
+    char16_t* writeTokens(char16_t* out, const Token* first, const Token* last, const Civil& date,
                           int secondOfDay) const;
     char16_t* writeNumber(char16_t* out, int value, int width) const;
     qsizetype longestText(const std::vector<Token>& tokens) const;
