@@ -1,5 +1,7 @@
 #include "cli/output.h"
 
+#include "engine/asciicase.h"
+
 #include <cmath>
 
 namespace moravel {
@@ -81,9 +83,7 @@ QString textTable(const QStringList& header, const QList<QStringList>& rows) {
 }
 
 int compareIgnoringAsciiCase(const QString& a, const QString& b) {
-    const auto fold = [](char16_t c) {
-        return static_cast<int>(c >= u'a' && c <= u'z' ? c - (u'a' - u'A') : c);
-    };
+    const auto fold = [](char16_t c) { return static_cast<int>(foldAscii(c)); };
     const qsizetype common = std::min(a.size(), b.size());
     for (qsizetype i = 0; i < common; ++i) {
         const int difference = fold(a.at(i).unicode()) - fold(b.at(i).unicode());

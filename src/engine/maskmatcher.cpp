@@ -1,5 +1,6 @@
 #include "engine/maskmatcher.h"
 
+#include "engine/asciicase.h"
 #include "engine/texts.h"
 
 #include <QVarLengthArray>
@@ -21,11 +22,6 @@ namespace {
 constexpr int maxStars = 30;
 // Set members are characters up to this one; anything above is never in a set.
 constexpr char32_t lastSetMember = 0xFF;
-
-// Only the letters a to z compare without regard to case; every other character is exact.
-constexpr char32_t fold(char32_t c) {
-    return (c >= u'a' && c <= u'z') ? c - (u'a' - u'A') : c;
-}
 
 // Reads one character (a code point) at `i` and steps past it; a surrogate pair is one
 // character, a lone surrogate counts as a character of its own.
@@ -168,7 +164,7 @@ public:
                 push(elements, {static_cast<char32_t>(sets.size() - 1), Kind::Set, star});
                 star = false;
             } else {
-                push(elements, {fold(c), Kind::Literal, star});
+                push(elements, {foldAscii(c), Kind::Literal, star});
                 star = false;
             }
             advance();
@@ -225,11 +221,11 @@ private:
                 if (atEnd()) {
                     fail();
                 }
-                const char32_t last = fold(peek());
+                const char32_t last = foldAscii(peek());
                 set.addRange(previous, last);
                 previous = last;
             } else {
-                previous = fold(c);
+                previous = foldAscii(c);
                 havePrevious = true;
                 set.add(previous);
             }
@@ -273,7 +269,7 @@ qsizetype matchRun(const Element* element, qsizetype length, const Sets& sets, Q
         if (i >= size) {
             return -1;
         }
-        const char32_t c = fold(readChar(name, i));
+        const char32_t c = foldAscii(readChar(name, i));
         switch (element->kind) {
         case Kind::Literal:
             if (c != element->ch) {
@@ -302,7 +298,7 @@ qsizetype findWithTable(const RunTable& table, qsizetype length, QStringView nam
     const std::uint64_t whole = std::uint64_t{1} << (length - 1);
     std::uint64_t fits = 0;
     for (qsizetype i = from; i < name.size();) {
-        fits = ((fits << 1) | 1) & table.accepts(fold(readChar(name, i)));
+        fits = ((fits << 1) | 1) & table.accepts(foldAscii(readChar(name, i)));
         if (fits & whole) {
             return i;
         }

@@ -1,5 +1,6 @@
 #include "executor/doer.h"
 
+#include "engine/asciicase.h"
 #include "engine/clock.h"
 #include "engine/errorcontrol.h"
 #include "executor/texts.h"
@@ -15,16 +16,6 @@
 namespace moravel {
 
 namespace {
-
-// Only the letters a to z change, as everywhere names are compared.
-QString upperAscii(QString name) {
-    for (QChar& c : name) {
-        if (c >= u'a' && c <= u'z') {
-            c = QChar(c.unicode() - (u'a' - u'A'));
-        }
-    }
-    return name;
-}
 
 QString twoDigits(int value) {
     return QString::asprintf("%.*d", 2, value);

@@ -1,5 +1,6 @@
 #include "scanner/taskmanager.h"
 
+#include "engine/asciicase.h"
 #include "engine/errorcontrol.h"
 #include "engine/maskmatcher.h"
 #include "engine/rule.h"
@@ -20,18 +21,6 @@
 namespace moravel {
 
 namespace {
-
-// Upper-cases the letters a to z only, as every name comparison of the plan does.
-QString upperAscii(const QString& text) {
-    QString result = text;
-    for (qsizetype i = 0; i < result.size(); ++i) {
-        const char16_t c = result.at(i).unicode();
-        if (c >= u'a' && c <= u'z') {
-            result[i] = QChar(static_cast<char16_t>(c - (u'a' - u'A')));
-        }
-    }
-    return result;
-}
 
 // The first rule that matches decides. A rule whose action is not one of the six (a rule the
 // user never finished, or one a broken file gave) is passed over, whatever its conditions.

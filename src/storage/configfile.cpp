@@ -1,3 +1,4 @@
+#include "engine/asciicase.h"
 #include "engine/clock.h"
 #include "engine/errorcontrol.h"
 #include "platform/locations.h"
@@ -363,17 +364,6 @@ bool xmlCanHold(const QString& text) {
     return true;
 }
 
-// The entry with the letters a to z in upper case; every other character as it is.
-QString asciiUpper(const QString& text) {
-    QString upper = text;
-    for (QChar& c : upper) {
-        if (c.unicode() >= u'a' && c.unicode() <= u'z') {
-            c = QChar(static_cast<char16_t>(c.unicode() - (u'a' - u'A')));
-        }
-    }
-    return upper;
-}
-
 } // namespace
 
 // ---- global ---------------------------------------------------------------------------------
@@ -679,7 +669,7 @@ bool global::saveConfiguration(errorControl& error) const {
             continue;
         }
         writer.writeEmptyElement(ignoreTag);
-        writer.writeAttribute(fileAttr, asciiUpper(entry));
+        writer.writeAttribute(fileAttr, upperAscii(entry));
     }
     writer.writeEndElement();
     // Auto-formatting puts a line break before the root element and none after it.
