@@ -3,6 +3,7 @@
 #include "cli/output.h"
 #include "cli/startup.h"
 #include "cli/texts.h"
+#include "engine/asciicase.h"
 #include "engine/maskmatcher.h"
 #include "storage/global.h"
 #include "storage/localedatetime.h"

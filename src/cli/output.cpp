@@ -1,7 +1,5 @@
 #include "cli/output.h"
 
-#include "engine/asciicase.h"
-
 #include <cmath>
 
 namespace moravel {
@@ -80,18 +78,6 @@ QString textTable(const QStringList& header, const QList<QStringList>& rows) {
         appendLine(row);
     }
     return text;
-}
-
-int compareIgnoringAsciiCase(const QString& a, const QString& b) {
-    const auto fold = [](char16_t c) { return static_cast<int>(foldAscii(c)); };
-    const qsizetype common = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < common; ++i) {
-        const int difference = fold(a.at(i).unicode()) - fold(b.at(i).unicode());
-        if (difference != 0) {
-            return difference;
-        }
-    }
-    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
 } // namespace moravel

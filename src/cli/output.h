@@ -16,8 +16,4 @@ QString isoDateTime(DateTimeValue value);
 // no blanks at the end of a line; every line ends with "\n". Control characters show as "?".
 QString textTable(const QStringList& header, const QList<QStringList>& rows);
 
-// Compares two texts character by character, the letters a to z counting as A to Z and every
-// other character by its code; a text that begins another comes first. Negative, 0, positive.
-int compareIgnoringAsciiCase(const QString& a, const QString& b);
-
 } // namespace moravel

@@ -12,15 +12,6 @@ inline QString programName() {
 inline QString usage(const QString& synopsis) {
     return QStringLiteral("Usage: moravel-cli ") + synopsis;
 }
-inline QString configurationReadError() {
-    return QStringLiteral("Error while reading configuration file. ");
-}
-inline QString firstRunFailed(const QString& dataFolder) {
-    return dataFolder.isEmpty()
-               ? QStringLiteral("Moravel found no folder for its configuration.")
-               : QStringLiteral("Moravel could not set up its configuration in %1.")
-                     .arg(dataFolder);
-}
 inline QString unknownCommand(const QString& command) {
     return QStringLiteral("Unknown command '%1'.").arg(command);
 }

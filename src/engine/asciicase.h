@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
+
+#include <algorithm>
 
 namespace moravel {
 
@@ -16,6 +19,21 @@ inline QString upperAscii(QString text) {
         c = QChar(static_cast<char16_t>(foldAscii(c.unicode())));
     }
     return text;
+}
+
+// Compares two texts character by character, the letters a to z counting as A to Z and every
+// other character by its code; a text that begins another comes first. Negative, 0, positive.
+// Every list of names sorts with it.
+inline int compareIgnoringAsciiCase(QStringView a, QStringView b) {
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        const int difference = static_cast<int>(foldAscii(a[i].unicode())) -
+                               static_cast<int>(foldAscii(b[i].unicode()));
+        if (difference != 0) {
+            return difference;
+        }
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
 } // namespace moravel

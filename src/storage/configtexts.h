@@ -29,6 +29,16 @@ inline QString logWriteError() {
 inline QString archiveFolderError() {
     return QStringLiteral("Error while creating the archive folder. ");
 }
+// Followed at once by the reason.
+inline QString configurationReadError() {
+    return QStringLiteral("Error while reading configuration file. ");
+}
+inline QString firstRunFailed(const QString& dataFolder) {
+    return dataFolder.isEmpty()
+               ? QStringLiteral("Moravel found no folder for its configuration.")
+               : QStringLiteral("Moravel could not set up its configuration in %1.")
+                     .arg(dataFolder);
+}
 inline QString noDocumentsFolder() {
     return QStringLiteral("No Documents Folder found.");
 }
