@@ -132,7 +132,7 @@ void BM_MoveTreeAcrossFileSystems(benchmark::State& state) {
             const auto start = Clock::now();
             const bool ok =
                 oursNow
-                    ? shell.shellMove(source, to.path())
+                    ? shell.shellMove(QFile::encodeName(source), QFile::encodeName(to.path()))
                     : runTool(QStringLiteral("cp"), {QStringLiteral("-a"), source, to.path()}) &&
                           runTool(QStringLiteral("rm"), {QStringLiteral("-r"), source});
             const double seconds = secondsSince(start);
@@ -204,7 +204,7 @@ void BM_TrashItems(benchmark::State& state) {
             bool ok = true;
             if (oursNow) {
                 for (const QString& path : paths) {
-                    ok = shell.shellDelete(path, true) && ok;
+                    ok = shell.shellDelete(QFile::encodeName(path), true) && ok;
                 }
             } else {
                 ok = runTool(QStringLiteral("gio"), QStringList{QStringLiteral("trash")} + paths);

@@ -401,7 +401,7 @@ int global::loadConfiguration(errorControl& error, Prompts& prompts) {
         // file goes only once its copy is safe: a failed copy keeps it (the copy's own message
         // tells the user why).
         ShellOperations shell(prompts);
-        if (shell.shellCopy(legacyPath, path)) {
+        if (shell.shellCopy(QFile::encodeName(legacyPath), QFile::encodeName(path))) {
             QFile::remove(legacyPath);
         }
     }

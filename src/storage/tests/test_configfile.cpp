@@ -613,8 +613,8 @@ void ConfigFileTest::load_readsLogAndReportsItsFailure() {
     Setup setup;
     {
         global writer(setup.locations, setup.clock);
-        writer.logAction(QStringLiteral("a.txt"), QStringLiteral("/archive"), actions::Archive);
-        writer.logAction(QStringLiteral("b.txt"), QString(), actions::Delete);
+        writer.logAction("a.txt", QStringLiteral("/archive"), actions::Archive);
+        writer.logAction("b.txt", QString(), actions::Delete);
         errorControl error;
         QVERIFY2(writer.writeLog(error), qPrintable(error.message));
     }
