@@ -193,13 +193,15 @@ private Q_SLOTS:
 
         ScriptedPrompts prompts;
         ShellOperations shell(prompts);
-        QString arrived;
-        QVERIFY(move ? shell.shellMove(original, destination.path(), &arrived)
-                     : shell.shellCopy(original, destination.path(), &arrived));
+        Arrival arrival;
+        QVERIFY(move ? shell.shellMove(QFile::encodeName(original),
+                                       QFile::encodeName(destination.path()), &arrival)
+                     : shell.shellCopy(QFile::encodeName(original),
+                                       QFile::encodeName(destination.path()), &arrival.name));
         QCOMPARE(prompts.messages, QStringList());
-        QCOMPARE(arrived, u"disk.img"_s);
+        QCOMPARE(arrival.name, QByteArray("disk.img"));
         QCOMPARE(QFileInfo::exists(original), !move);
-        const QString copy = destination.filePath(arrived);
+        const QString copy = destination.filePath(QFile::decodeName(arrival.name));
 
         QCOMPARE(statOf(copy).st_size, apparentSize);
         QVERIFY2(
