@@ -72,7 +72,8 @@ protected:
         if (!loadState(state, env)) {
             return exitstatus::Failure;
         }
-        const QString mask = browserMask(parser.value(maskOption));
+        const QString typed = parser.value(maskOption);
+        const QString mask = browserMask(typed);
         const bool dateGiven = parser.isSet(dateOption);
         const QString date = parser.value(dateOption);
         const bool showAll = parser.isSet(allOption);
@@ -95,7 +96,12 @@ protected:
                 }
             }
         } catch (const InvalidMask& invalid) {
-            env.err << invalid.text() << u'\n';
+            // The user reads the mask as typed, not as enclosed in stars.
+            env.err << (mask == typed
+                            ? invalid.text()
+                            : invalid.textForTyped(
+                                  typed, mask.startsWith(u'*') && !typed.startsWith(u'*') ? 1 : 0))
+                    << u'\n';
             return exitstatus::Failure;
         }
         // Newest first before sorting, so records of one name stay newest first.

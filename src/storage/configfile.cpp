@@ -246,8 +246,11 @@ QString quotedLine(QString line, qint64 column) {
         line = (from > 0 ? QStringLiteral("…") : QString()) + line.sliced(from, maxQuotedLine) +
                (from + maxQuotedLine < line.size() ? QStringLiteral("…") : QString());
     }
+    // Nor may a file turn the direction of the message's text.
     for (QChar& c : line) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u < 0xA0) || (u >= 0x202A && u <= 0x202E) ||
+            (u >= 0x2066 && u <= 0x2069)) {
             c = QChar::ReplacementCharacter;
         }
     }
@@ -271,24 +274,27 @@ std::pair<qint64, qint64> lineAndColumn(const Source& source, qsizetype offset) 
 
 // The message of a file that cannot be read: the prefix followed at once by the offending line,
 // or by the reason where the line is empty (an empty file) or says nothing (a refused shape).
+// After the line comes what the person needs to mend it: where, why, and which file.
 QString xmlError(const Source& source, qint64 line, qint64 column, const QString& reason,
-                 bool quoteLine) {
+                 bool quoteLine, const QString& path) {
     const QString text = quoteLine ? quotedLine(lineOf(source, line), column) : QString();
+    const QString where = configtexts::atLine(reason, line, column) + configtexts::inFile(path);
     if (!text.trimmed().isEmpty()) {
-        return configtexts::xmlOpenError() + text;
+        return configtexts::xmlOpenError() + text + where;
     }
-    return configtexts::xmlOpenError() + configtexts::atLine(reason, line, column);
+    return configtexts::xmlOpenError() + where;
 }
 
 // Parses the file into `document`, refusing shapes the parser handles badly.
-bool parseDocument(const QByteArray& bytes, QDomDocument& document, errorControl& error) {
+bool parseDocument(const QByteArray& bytes, const QString& path, QDomDocument& document,
+                   errorControl& error) {
     const Source source = sourceOf(bytes);
     const std::optional<ShapeProblem> problem =
         source.decoded ? checkShape(Units<ushort>(source.text.utf16(), source.text.size()))
                        : checkShape(Units<char>(source.bytes.constData(), source.bytes.size()));
     if (problem) {
         const auto [line, column] = lineAndColumn(source, problem->offset);
-        error.message = xmlError(source, line, column, problem->reason, false);
+        error.message = xmlError(source, line, column, problem->reason, false, path);
         return false;
     }
     QString reason;
@@ -298,7 +304,7 @@ bool parseDocument(const QByteArray& bytes, QDomDocument& document, errorControl
                             ? document.setContent(source.text, false, &reason, &line, &column)
                             : document.setContent(source.bytes, false, &reason, &line, &column);
     if (!parsed) {
-        error.message = xmlError(source, line, column, reason, true);
+        error.message = xmlError(source, line, column, reason, true, path);
         return false;
     }
     return true;
@@ -411,13 +417,14 @@ int global::loadConfiguration(errorControl& error, Prompts& prompts) {
     // A folder or a named pipe in the file's place: opening a pipe would wait forever for a
     // writer.
     if (!QFileInfo(path).isFile()) {
-        error.message =
-            configtexts::xmlOpenError() + QStringLiteral(": ") + configtexts::notARegularFile();
+        error.message = configtexts::xmlOpenError() + QStringLiteral(": ") +
+                        configtexts::notARegularFile() + configtexts::inFile(path);
         return 1;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        error.message = configtexts::xmlOpenError() + QStringLiteral(": ") + file.errorString();
+        error.message = configtexts::xmlOpenError() + QStringLiteral(": ") + file.errorString() +
+                        configtexts::inFile(path);
         return 1;
     }
     // Checked before and after reading: the file may grow in between.
@@ -425,19 +432,20 @@ int global::loadConfiguration(errorControl& error, Prompts& prompts) {
     if (file.size() <= maxFileBytes) {
         bytes = file.readAll();
         if (file.error() != QFileDevice::NoError) {
-            error.message = configtexts::xmlOpenError() + QStringLiteral(": ") + file.errorString();
+            error.message = configtexts::xmlOpenError() + QStringLiteral(": ") +
+                            file.errorString() + configtexts::inFile(path);
             return 1;
         }
     }
     if (file.size() > maxFileBytes || bytes.size() > maxFileBytes) {
         error.message = configtexts::xmlOpenError() + QStringLiteral(": ") +
-                        configtexts::fileTooLarge(maxFileBytes);
+                        configtexts::fileTooLarge(maxFileBytes) + configtexts::inFile(path);
         return 1;
     }
     file.close();
 
     QDomDocument document;
-    if (!parseDocument(bytes, document, error)) {
+    if (!parseDocument(bytes, path, document, error)) {
         return 1;
     }
 
