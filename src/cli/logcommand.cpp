@@ -59,7 +59,8 @@ public:
         return QStringLiteral(
             "Lists the items that cleaning runs took off the desktop: the newest 50 records\n"
             "that match, in name order, with their action, cleaning date and destination.\n"
-            "With --json each record also carries its index in the log.");
+            "With --json each record also carries its index in the log, and a name that is\n"
+            "not UTF-8 its exact bytes in hexadecimal, under itemNameBytes.");
     }
 
 protected:
