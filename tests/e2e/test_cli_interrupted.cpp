@@ -81,8 +81,10 @@ public:
         return items;
     }
 
-    // Whether desktop, archive and log agree: what left the desktop is logged once, and each
-    // record's item is in the folder it names.
+    // Whether desktop, archive and log agree: what left the desktop is logged once, each
+    // record's item is in the folder it names, and the archive holds nothing else. (A move
+    // across file systems puts the copy in place before it removes the original: stopped
+    // between the two, the item is in both places for a moment, and no record yet.)
     bool consistent(QString& why) const {
         QSet<QString> left;
         const QSet<QString> desktop = onDesktop();
@@ -106,6 +108,12 @@ public:
         if (left != logged) {
             why = QStringLiteral("%1 items left the desktop, %2 are logged")
                       .arg(left.size())
+                      .arg(logged.size());
+            return false;
+        }
+        if (archived() != logged) {
+            why = QStringLiteral("%1 items are in the archive, %2 are logged")
+                      .arg(archived().size())
                       .arg(logged.size());
             return false;
         }
