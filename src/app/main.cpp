@@ -1,3 +1,4 @@
+#include "platform/locations.h"
 #include "platform/singleinstance.h"
 
 #include <QApplication>
@@ -10,7 +11,8 @@ int main(int argc, char** argv) {
 
     // One Moravel per user: a second start ends at once, and the lock is held for the life of
     // the process so that moravel-cli clean and restore wait their turn.
-    moravel::SingleInstance instance;
+    const moravel::XdgLocations locations;
+    moravel::SingleInstance instance(locations);
     if (!instance.checkSingleInstance()) {
         return 0;
     }
