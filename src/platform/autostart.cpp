@@ -1,6 +1,7 @@
 #include "platform/autostart.h"
 
 #include "engine/errorcontrol.h"
+#include "platform/appid.h"
 #include "platform/locations.h"
 #include "platform/servicetexts.h"
 
@@ -149,14 +150,22 @@ bool createShellLink(const QString& target, const QStringList& arguments, const 
         return false;
     }
 
-    const QString entry = QStringLiteral("[Desktop Entry]\n"
-                                         "Type=Application\n"
-                                         "Name=Moravel\n"
-                                         "Comment=%1\n"
-                                         "Exec=%2\n"
-                                         "Icon=moravel\n"
-                                         "Terminal=false\n")
-                              .arg(escapeValue(texts::autostartComment()), exec);
+    // Moravel lives in the tray, and Qt looks for a tray only once, when the program starts:
+    // the entry asks each session to start it after the panel (KDE, LXQt) or a little after
+    // login (GNOME, whose extensions bring the tray a moment after the session starts).
+    const QString entry =
+        QStringLiteral("[Desktop Entry]\n"
+                       "Type=Application\n"
+                       "Name=Moravel\n"
+                       "Comment=%1\n"
+                       "Exec=%2\n"
+                       "Icon=%3\n"
+                       "Terminal=false\n"
+                       "X-GNOME-Autostart-enabled=true\n"
+                       "X-GNOME-Autostart-Delay=5\n"
+                       "X-KDE-autostart-after=panel\n"
+                       "X-LXQt-Need-Tray=true\n")
+            .arg(escapeValue(texts::autostartComment()), exec, QString::fromUtf16(applicationId));
 
     QSaveFile file(linkPath);
     if (!file.open(QIODevice::WriteOnly)) {

@@ -1,5 +1,6 @@
 #include "engine/clock.h"
 #include "engine/errorcontrol.h"
+#include "platform/appid.h"
 #include "platform/autostart.h"
 #include "platform/locations.h"
 #include "storage/global.h"
@@ -141,6 +142,7 @@ private Q_SLOTS:
 
     void settingOn_writesValidEntryThatRunsProgramHidden_data();
     void settingOn_writesValidEntryThatRunsProgramHidden();
+    void entry_waitsForTheTrayAndShowsTheApplicationIcon();
     void writingTwice_leavesOneEntryForTheLatestProgram();
     void missingAutostartFolder_isCreated();
     void settingOff_removesEntry_andMissingEntryIsNoError();
@@ -205,6 +207,24 @@ void AutostartTest::settingOn_writesValidEntryThatRunsProgramHidden() {
     QVERIFY(validate.waitForFinished());
     const QByteArray output = validate.readAllStandardOutput() + validate.readAllStandardError();
     QVERIFY2(validate.exitCode() == 0 && output.trimmed().isEmpty(), output.constData());
+}
+
+void AutostartTest::entry_waitsForTheTrayAndShowsTheApplicationIcon() {
+    errorControl error;
+    QVERIFY2(createStartupShortcut(m_locations, QStringLiteral("/usr/bin/moravel"), error),
+             qPrintable(error.message));
+    const QString entry = readEntry(entryPath());
+    // The launcher, the dock and the entry show one icon: the application's own.
+    QCOMPARE(rawValue(entry, QStringLiteral("Icon")), QString::fromUtf16(applicationId));
+    // A tray program started before the panel finds no tray and never looks again.
+    QCOMPARE(rawValue(entry, QStringLiteral("X-GNOME-Autostart-enabled")), QStringLiteral("true"));
+    QCOMPARE(rawValue(entry, QStringLiteral("X-KDE-autostart-after")), QStringLiteral("panel"));
+    QCOMPARE(rawValue(entry, QStringLiteral("X-LXQt-Need-Tray")), QStringLiteral("true"));
+    bool isNumber = false;
+    const int delay = rawValue(entry, QStringLiteral("X-GNOME-Autostart-Delay")).toInt(&isNumber);
+    QVERIFY(isNumber);
+    // Long enough for the shell's tray, short enough that the user does not wait for it.
+    QVERIFY2(delay >= 1 && delay <= 10, qPrintable(QString::number(delay)));
 }
 
 void AutostartTest::writingTwice_leavesOneEntryForTheLatestProgram() {
