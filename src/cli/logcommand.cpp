@@ -4,9 +4,10 @@
 #include "cli/startup.h"
 #include "cli/texts.h"
 #include "engine/asciicase.h"
-#include "engine/maskmatcher.h"
+#include "engine/errorcontrol.h"
 #include "storage/global.h"
 #include "storage/localedatetime.h"
+#include "storage/logselection.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -23,7 +24,7 @@ const QCommandLineOption jsonOption(QStringLiteral("json"),
 const QCommandLineOption maskOption(
     QStringLiteral("mask"),
     QStringLiteral("Only names that match MASK (\"*\", \"?\", \"[set]\"); a mask without \"*\"\n"
-                   "finds every name that contains it. Default: every name."),
+                   "finds every name that contains it. Default, and \"*.*\": every name."),
     QStringLiteral("MASK"));
 const QCommandLineOption dateOption(
     QStringLiteral("date"),
@@ -33,20 +34,6 @@ const QCommandLineOption dateOption(
 const QCommandLineOption
     allOption(QStringLiteral("all"),
               QStringLiteral("Lists every matching record, not only the newest 50."));
-
-// The browser of cleaned items lists at most this many records until asked for all.
-constexpr int rowLimit = 50;
-
-// An empty mask finds everything; a mask without a star finds every name that contains it.
-QString browserMask(const QString& given) {
-    if (given.isEmpty()) {
-        return QStringLiteral("*.*");
-    }
-    if (!given.contains(u'*')) {
-        return u'*' + given + u'*';
-    }
-    return given;
-}
 
 // Lists the cleaned items as the browser of the window selects them.
 class LogCommand final : public Command {
@@ -73,38 +60,16 @@ protected:
         if (!loadState(state, env)) {
             return exitstatus::Failure;
         }
-        const QString typed = parser.value(maskOption);
-        const QString mask = browserMask(typed);
-        const bool dateGiven = parser.isSet(dateOption);
-        const QString date = parser.value(dateOption);
-        const bool showAll = parser.isSet(allOption);
-
-        std::vector<int> selected;
-        bool capped = false;
-        try {
-            for (auto i = static_cast<int>(state.logLines.size()) - 1; i >= 0; --i) {
-                // Like the browser, the cap is met before the next record is looked at.
-                if (!showAll && static_cast<int>(selected.size()) >= rowLimit) {
-                    capped = true;
-                    break;
-                }
-                const logLine& record = *state.logLines[static_cast<std::size_t>(i)];
-                if (dateGiven && shortDateText(record.cleanedAt) != date) {
-                    continue;
-                }
-                if (matchesMask(record.itemName, mask)) {
-                    selected.push_back(i);
-                }
-            }
-        } catch (const InvalidMask& invalid) {
-            // The user reads the mask as typed, not as enclosed in stars.
-            env.err << (mask == typed
-                            ? invalid.text()
-                            : invalid.textForTyped(
-                                  typed, mask.startsWith(u'*') && !typed.startsWith(u'*') ? 1 : 0))
-                    << u'\n';
+        RecordSelection selection;
+        errorControl error;
+        if (!selectRecords(state, parser.value(maskOption),
+                           parser.isSet(dateOption) ? parser.value(dateOption) : QString(),
+                           parser.isSet(allOption), selection, error)) {
+            env.err << error.message << u'\n';
             return exitstatus::Failure;
         }
+        std::vector<int> selected = selection.records;
+        const bool capped = selection.capped;
         // Newest first before sorting, so records of one name stay newest first.
         std::stable_sort(selected.begin(), selected.end(), [&state](int a, int b) {
             return compareIgnoringAsciiCase(state.logLines[static_cast<std::size_t>(a)]->itemName,
@@ -144,7 +109,7 @@ protected:
         if (capped) {
             // With --json the hint must not spoil the document.
             QTextStream& hint = json ? env.err : env.out;
-            hint << clitexts::showingFirst(rowLimit) << u'\n';
+            hint << clitexts::showingFirst(browserRowLimit) << u'\n';
         }
         return exitstatus::Success;
     }

@@ -1,0 +1,69 @@
+#include "storage/logselection.h"
+
+#include "engine/errorcontrol.h"
+#include "engine/maskmatcher.h"
+#include "storage/global.h"
+#include "storage/localedatetime.h"
+
+#include <cmath>
+#include <limits>
+
+namespace moravel {
+
+bool masksEverything(const QString& typed) {
+    return typed.isEmpty() || typed == u"*.*";
+}
+
+QString browserMask(const QString& typed) {
+    if (masksEverything(typed)) {
+        return QStringLiteral("*");
+    }
+    if (!typed.contains(u'*')) {
+        return u'*' + typed + u'*';
+    }
+    return typed;
+}
+
+bool selectRecords(const global& state, const QString& typedMask, const QString& dateText,
+                   bool showAll, RecordSelection& selection, errorControl& error) {
+    selection = {};
+    const QString mask = browserMask(typedMask);
+    const bool everyName = masksEverything(typedMask);
+    const bool everyDay = dateText.isEmpty();
+    // The records of a run share their day: its text is made once per day, not per record.
+    qint64 lastDay = std::numeric_limits<qint64>::min();
+    bool lastDayMatches = false;
+    try {
+        for (auto i = static_cast<int>(state.logLines.size()) - 1; i >= 0; --i) {
+            if (!showAll && static_cast<int>(selection.records.size()) >= browserRowLimit) {
+                selection.capped = true;
+                break;
+            }
+            const logLine& record = *state.logLines[static_cast<std::size_t>(i)];
+            if (!everyDay) {
+                // Rounded to the millisecond first, as the date text is made.
+                constexpr double msPerDay = 86400000.0;
+                const auto day = static_cast<qint64>(
+                    std::floor(std::floor(record.cleanedAt * msPerDay + 0.5) / msPerDay));
+                if (day != lastDay) {
+                    lastDay = day;
+                    lastDayMatches = shortDateText(record.cleanedAt) == dateText;
+                }
+                if (!lastDayMatches) {
+                    continue;
+                }
+            }
+            if (everyName || matchesMask(record.itemName, mask)) {
+                selection.records.push_back(i);
+            }
+        }
+    } catch (const InvalidMask& invalid) {
+        selection = {};
+        // The user reads the mask as typed, not as enclosed in stars.
+        error.message = mask == typedMask ? invalid.text() : invalid.textForTyped(typedMask, 1);
+        return false;
+    }
+    return true;
+}
+
+} // namespace moravel

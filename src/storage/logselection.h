@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+namespace moravel {
+
+class errorControl;
+class global;
+
+// The browser of cleaned items lists at most this many records until asked for all of them.
+inline constexpr int browserRowLimit = 50;
+
+// Which records the browser of cleaned items (and moravel-cli log) lists.
+struct RecordSelection {
+    std::vector<int> records; // indexes in `logLines`, newest first
+    bool capped = false;      // more records are there to see: "show all" would list them
+};
+
+// The mask the browser matches names with, from what the user typed: a mask without a star
+// finds every name that contains it. An empty text and "*.*" are no filter at all here (every
+// record, names without a dot included), whatever "*.*" means in a rule.
+QString browserMask(const QString& typed);
+bool masksEverything(const QString& typed);
+
+// The records of the day `dateText` (in the short date format, as the browser's date tree
+// shows it; an empty text for every day) whose names match `typedMask`, newest first. Without
+// `showAll` it stops at `browserRowLimit`: the limit is met before the next record is looked
+// at, so `capped` tells that older records remain, matching or not. False, with the message
+// for the mask as the user typed it in `error`, for a malformed mask.
+bool selectRecords(const global& state, const QString& typedMask, const QString& dateText,
+                   bool showAll, RecordSelection& selection, errorControl& error);
+
+} // namespace moravel
