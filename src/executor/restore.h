@@ -27,7 +27,7 @@ struct RestoredItem {
 };
 
 struct RestoreResult {
-    int copied = 0;
+    int copied = 0; // copied back, or put back from the trash
     std::vector<RestoredItem> restored;
     int failed = 0;         // the copy failed, or the record was passed over with a message
     bool noDesktop = false; // the desktop lookup failed: nothing was copied
@@ -36,9 +36,10 @@ struct RestoreResult {
 };
 
 // Copies the items of the selected rows back to the user's own desktop, walking the rows in
-// their order with the progress shown; Cancel ends it before the next row. Recycled and
-// deleted items have nowhere to come back from and are passed over without a word. The items
-// also stay where they were cleaned to, and the log is not changed.
+// their order with the progress shown; Cancel ends it before the next row. The items also stay
+// where they were cleaned to, and the log is not changed. A recycled item is moved back out of
+// the trash while the trash still holds it (else the user is told); deleted items have nowhere
+// to come back from and are passed over without a word.
 RestoreResult restoreToDesktop(const QList<RestoreRow>& rows, const global& state, Prompts& prompts,
                                Progress& progress, ShellOperations& shell);
 

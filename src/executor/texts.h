@@ -86,6 +86,14 @@ inline QString notAPlainName(const QString& name) {
                           "for it.")
         .arg(name);
 }
+inline QString notInTrash(const QString& name) {
+    return QStringLiteral("\"%1\" is no longer in the trash, so it cannot be put back.").arg(name);
+}
+inline QString trashInfoLeft(const QString& name, const QString& info, const QString& reason) {
+    return QStringLiteral("\"%1\" is back on the desktop, but its entry \"%2\" could not be "
+                          "removed from the trash: %3.")
+        .arg(name, info, reason);
+}
 inline QString restoreSourceNotAbsolute(const QString& name, const QString& folder) {
     return QStringLiteral("\"%1\" was not restored: the log gives \"%2\", which is not a full "
                           "path.")

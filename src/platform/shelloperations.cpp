@@ -1,5 +1,6 @@
 #include "platform/shelloperations.h"
 
+#include "engine/filename.h"
 #include "platform/filetree.h"
 #include "platform/prompts.h"
 #include "platform/shelltexts.h"
@@ -267,6 +268,11 @@ bool copyToTemporary(const Item& item, const Destination& destination, bool chec
 
 bool ShellOperations::shellMove(const QByteArray& source, const QByteArray& destinationFolder,
                                 Arrival* arrival) {
+    return shellMoveAs(source, destinationFolder, {}, arrival);
+}
+
+bool ShellOperations::shellMoveAs(const QByteArray& source, const QByteArray& destinationFolder,
+                                  const QByteArray& name, Arrival* arrival) {
     Item item;
     Failure failure;
     const QString shownDestination = QFile::decodeName(destinationFolder);
@@ -282,19 +288,25 @@ bool ShellOperations::shellMove(const QByteArray& source, const QByteArray& dest
     if (!destination.open(destinationFolder, failure)) {
         return fail();
     }
+    const QByteArray wanted = name.isEmpty() ? item.name : name;
+    if (!isPlainFileName(wanted)) {
+        failure.set(EINVAL, {});
+        return fail();
+    }
     // The common case costs one rename; what it takes to find out why it did not go through
     // runs only then.
-    QByteArray arrived = item.name;
+    QByteArray arrived = wanted;
     bool alreadyThere = false;
     int error = 0;
-    if (::renameat2(AT_FDCWD, item.native.constData(), destination.dir.get(), item.name.constData(),
+    if (::renameat2(AT_FDCWD, item.native.constData(), destination.dir.get(), wanted.constData(),
                     RENAME_NOREPLACE) != 0) {
         error = errno;
         if (!item.lookAt(failure)) {
             return fail();
         }
         struct stat parent {};
-        if (error == EEXIST && ::stat(parentOf(item.native).constData(), &parent) == 0 &&
+        if (error == EEXIST && wanted == item.name &&
+            ::stat(parentOf(item.native).constData(), &parent) == 0 &&
             parent.st_dev == destination.device && parent.st_ino == destination.inode) {
             alreadyThere = true;
             error = 0;
@@ -302,8 +314,8 @@ bool ShellOperations::shellMove(const QByteArray& source, const QByteArray& dest
             failure.set(shelltexts::insideItself(), {});
             return fail();
         } else if (error != EXDEV) {
-            error = placeUnder(AT_FDCWD, item.native, destination.dir.get(), item.name,
-                               item.isFolder, arrived);
+            error = placeUnder(AT_FDCWD, item.native, destination.dir.get(), wanted, item.isFolder,
+                               arrived);
         }
         if (error != 0 && error != EXDEV) {
             setPlacementFailure(failure, error);
@@ -321,7 +333,7 @@ bool ShellOperations::shellMove(const QByteArray& source, const QByteArray& dest
             return fail();
         }
         if (const int placed = placeUnder(destination.dir.get(), temporary, destination.dir.get(),
-                                          item.name, item.isFolder, arrived);
+                                          wanted, item.isFolder, arrived);
             placed != 0) {
             Failure ignored;
             filetree::removeItem(destination.dir.get(), temporary, true, ignored);

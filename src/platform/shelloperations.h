@@ -26,6 +26,10 @@ public:
     // Moves the item into `destinationFolder`.
     bool shellMove(const QByteArray& source, const QByteArray& destinationFolder,
                    Arrival* arrival = nullptr);
+    // The same, the item arriving as `name` (or a free name after it) rather than under its own:
+    // what comes back from the trash takes its old name again.
+    bool shellMoveAs(const QByteArray& source, const QByteArray& destinationFolder,
+                     const QByteArray& name, Arrival* arrival = nullptr);
     // Copies the item into the folder `destination`; when `destination` is the full path of a
     // file that does not exist, the single file is copied under that name.
     bool shellCopy(const QByteArray& source, const QByteArray& destination,

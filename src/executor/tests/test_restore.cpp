@@ -2,7 +2,10 @@
 #include "executor/doer.h"
 #include "executor/restore.h"
 #include "executorfixture.h"
+#include "platform/trash.h"
 
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <dirent.h>
@@ -38,7 +41,9 @@ class TestRestore : public QObject {
 
 private Q_SLOTS:
     void twice_secondCopyGetsANewName();
-    void mixedActions_onlyArchivedAndMovedComeBack();
+    void mixedActions_allButTheDeletedComeBack();
+    void recycled_putBackOutOfTheTrash();
+    void recycled_noLongerInTheTrash_toldAndTheNextRowFollows();
     void progressWalksEveryRow_copiesOnlySelected();
     void cancel_endsBeforeTheNextRowWithoutAQuestion();
     void hostileItemName_data();
@@ -72,8 +77,10 @@ void TestRestore::twice_secondCopyGetsANewName() {
     QCOMPARE(f.entries(f.commonDesktop()), QStringList());
 }
 
-void TestRestore::mixedActions_onlyArchivedAndMovedComeBack() {
+void TestRestore::mixedActions_allButTheDeletedComeBack() {
     ExecutorFixture f;
+    // The trash dates its entries by the system's clock; so must the records.
+    f.clock.set(QDateTime::currentDateTime());
     const QString target = f.root() + QStringLiteral("/Target");
     QDir().mkpath(target);
     taskManager plan;
@@ -87,11 +94,12 @@ void TestRestore::mixedActions_onlyArchivedAndMovedComeBack() {
 
     const RestoreResult result =
         restoreToDesktop(selected({0, 1, 2, 3}), f.state, f.prompts, f.progress, f.shell);
-    QCOMPARE(result.copied, 2);
+    QCOMPARE(result.copied, 3);
     QCOMPARE(result.failed, 0);
-    QVERIFY(f.prompts.everything().isEmpty()); // recycled and deleted pass over silently
+    QVERIFY(f.prompts.everything().isEmpty()); // the deleted one passes over silently
     QCOMPARE(f.entries(f.userDesktop()),
-             QStringList({QStringLiteral("archived.txt"), QStringLiteral("moved")}));
+             QStringList({QStringLiteral("archived.txt"), QStringLiteral("moved"),
+                          QStringLiteral("recycled.txt")}));
     QCOMPARE(f.readFile(f.userDesktop() + QStringLiteral("/moved/inside.txt")),
              QByteArray("moved"));
     QVERIFY(f.exists(target + QStringLiteral("/moved/inside.txt")));
@@ -249,6 +257,108 @@ void TestRestore::nameThatIsNotUtf8_comesBackAsItself() {
     }
     ::closedir(dir);
     QCOMPARE(entries, 1);
+    // QDir cannot remove such names either: the test's folders go by hand.
+    for (const QByteArray& path : {back, native + "caf\xe9.txt", native + "caf\xef\xbf\xbd.txt"}) {
+        ::unlink(path.constData());
+    }
+}
+
+namespace {
+
+// What trash-cli lists: one line per trashed item, "date time path".
+QStringList trashList() {
+    QProcess process;
+    process.start(QStringLiteral("trash-list"), {});
+    if (!process.waitForFinished(30000) || process.exitCode() != 0) {
+        return {QStringLiteral("trash-list failed")};
+    }
+    return QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+}
+
+bool haveTrashCli() {
+    return !QStandardPaths::findExecutable(QStringLiteral("trash-list")).isEmpty();
+}
+
+} // namespace
+
+// Recycled by a run into the real trash, then put back: under its name, or a free one when the
+// name is taken; of two trashed items that were at the same place, the one trashed at the
+// record's time; and trash-cli lists neither afterwards.
+void TestRestore::recycled_putBackOutOfTheTrash() {
+    if (!haveTrashCli()) {
+        QSKIP("needs trash-cli");
+    }
+    ExecutorFixture f;
+    // The trash dates its entries by the system's clock; the first item went there an hour
+    // ago, as its record and its trash entry say.
+    const QDateTime now = QDateTime::currentDateTime();
+    f.clock.set(now.addSecs(-3600));
+    taskManager first;
+    f.add(first, DesktopKind::User, QStringLiteral("draft.txt"), actions::Recycle);
+    errorControl error;
+    QVERIFY(doer().execute(first, f.state, error, f.prompts, f.progress, f.shell));
+    const auto trashed =
+        trashEntriesOf(QFile::encodeName(f.userDesktop() + QStringLiteral("/draft.txt")));
+    QCOMPARE(trashed.size(), std::size_t(1));
+    QByteArray info = f.readFile(QFile::decodeName(trashed[0].info));
+    const qsizetype date = info.indexOf("DeletionDate=");
+    QVERIFY(date >= 0);
+    info.truncate(date);
+    info += "DeletionDate=" + now.addSecs(-3600).toString(Qt::ISODate).toLatin1() + '\n';
+    f.writeFile(QFile::decodeName(trashed[0].info), info);
+    f.clock.set(now);
+    taskManager second;
+    f.add(second, DesktopKind::User, QStringLiteral("draft.txt"), actions::Recycle);
+    f.writeFile(f.userDesktop() + QStringLiteral("/draft.txt"), "the later draft");
+    QVERIFY(doer().execute(second, f.state, error, f.prompts, f.progress, f.shell));
+    QCOMPARE(f.state.logLines.size(), std::size_t(2));
+    const QString original = f.userDesktop() + QStringLiteral("/draft.txt");
+    QCOMPARE(trashList().filter(u' ' + original).size(), 2);
+
+    // The first record's item, while a new draft.txt is on the desktop.
+    f.writeFile(original, "a new one");
+    const RestoreResult result =
+        restoreToDesktop(selected({0}), f.state, f.prompts, f.progress, f.shell);
+    QCOMPARE(f.prompts.everything(), QStringList());
+    QCOMPARE(result.copied, 1);
+    QCOMPARE(result.restored.size(), std::size_t(1));
+    QCOMPARE(result.restored[0].desktopName, QStringLiteral("draft (2).txt"));
+    QCOMPARE(f.readFile(f.userDesktop() + QStringLiteral("/draft (2).txt")),
+             QByteArray("draft.txt"));
+    QCOMPARE(f.readFile(original), QByteArray("a new one"));
+    QCOMPARE(trashList().filter(u' ' + original).size(), 1);
+
+    const RestoreResult later =
+        restoreToDesktop(selected({1}), f.state, f.prompts, f.progress, f.shell);
+    QCOMPARE(later.copied, 1);
+    QCOMPARE(f.readFile(f.userDesktop() + QStringLiteral("/draft (3).txt")),
+             QByteArray("the later draft"));
+    QCOMPARE(trashList().filter(u' ' + original).size(), 0);
+}
+
+void TestRestore::recycled_noLongerInTheTrash_toldAndTheNextRowFollows() {
+    ExecutorFixture f;
+    f.clock.set(QDateTime::currentDateTime());
+    taskManager plan;
+    f.add(plan, DesktopKind::User, QStringLiteral("gone.txt"), actions::Recycle);
+    f.add(plan, DesktopKind::User, QStringLiteral("kept.txt"), actions::Archive);
+    errorControl error;
+    QVERIFY(doer().execute(plan, f.state, error, f.prompts, f.progress, f.shell));
+    // The trash emptied since; so long after, a trashed item of that name is not this one.
+    for (const TrashEntry& entry :
+         trashEntriesOf(QFile::encodeName(f.userDesktop() + QStringLiteral("/gone.txt")))) {
+        QVERIFY(QFile::remove(QFile::decodeName(entry.file)));
+        QVERIFY(QFile::remove(QFile::decodeName(entry.info)));
+    }
+
+    const RestoreResult result =
+        restoreToDesktop(selected({0, 1}), f.state, f.prompts, f.progress, f.shell);
+    QCOMPARE(f.prompts.messages,
+             QStringList{QStringLiteral(
+                 "\"gone.txt\" is no longer in the trash, so it cannot be put back.")});
+    QCOMPARE(result.failed, 1);
+    QCOMPARE(result.copied, 1);
+    QCOMPARE(f.entries(f.userDesktop()), QStringList{QStringLiteral("kept.txt")});
 }
 
 QTEST_GUILESS_MAIN(TestRestore)
