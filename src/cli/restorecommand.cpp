@@ -24,9 +24,10 @@ public:
         return QStringLiteral(
             "Copies the items of the given log records (the index that log --json shows)\n"
             "back to your desktop; they also stay where they were cleaned to. An item whose\n"
-            "name is taken on the desktop comes back under a new name. Recycled and deleted\n"
-            "items have nowhere to come back from and are passed over. Ctrl-C stops before\n"
-            "the next item. Refused while another Moravel runs.");
+            "name is taken on the desktop comes back under a new name. A recycled item is\n"
+            "moved back out of the trash while the trash still holds it; deleted items have\n"
+            "nowhere to come back from and are passed over. Ctrl-C stops before the next\n"
+            "item. Refused while another Moravel runs.");
     }
 
 protected:
