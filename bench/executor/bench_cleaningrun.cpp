@@ -90,6 +90,7 @@ void BM_CleaningRunAgainstRename(benchmark::State& state) {
     for (int i = 0; i < itemCount; ++i) {
         auto item = std::make_unique<task>();
         item->name = itemName(i);
+        item->nameBytes = QFile::encodeName(item->name);
         item->sourceFolder = locations.userDesktop;
         item->action = actions::MoveToFolder;
         item->destination = target;
@@ -130,7 +131,7 @@ void BM_CleaningRunAgainstRename(benchmark::State& state) {
         fillDesktop(locations.userDesktop);
         const auto shellStart = std::chrono::steady_clock::now();
         for (const auto& item : plan.tasks) {
-            if (!shell.shellMove(item->fullPath(), target)) {
+            if (!shell.shellMove(item->nativePath(), QFile::encodeName(target))) {
                 std::abort();
             }
         }

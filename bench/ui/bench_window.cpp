@@ -189,7 +189,7 @@ private:
             const int run = i / 100;
             record.operationNumber = run + 1;
             record.cleanedAt = first + run + (i % 100) / 86400.0;
-            record.itemName = QStringLiteral("photo item %1.jpg").arg(i);
+            record.setItemName(QStringLiteral("photo item %1.jpg").arg(i).toUtf8());
             switch (i % 10) {
             case 0:
                 record.performedAction = actions::MoveToFolder;

@@ -21,14 +21,14 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(moravel::applicationIcon());
 
-    // One Moravel per user: a second start ends at once and silently, and the lock is held for
-    // the life of the process so that moravel-cli clean and restore wait their turn.
-    moravel::SingleInstance instance;
+    // One Moravel per set of data files: a second start ends at once and silently, and the lock
+    // is held for the life of the process so that moravel-cli clean and restore wait their turn.
+    const moravel::XdgLocations locations;
+    moravel::SingleInstance instance(locations);
     if (!instance.checkSingleInstance()) {
         return 0;
     }
 
-    const moravel::XdgLocations locations;
     const moravel::SystemClock clock;
     moravel::SystemTrayIcon tray;
     moravel::DesktopUrlOpener urlOpener;

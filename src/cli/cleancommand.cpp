@@ -74,7 +74,7 @@ protected:
     int execute(CliEnvironment& env, const QCommandLineParser& parser) override {
         // A window running beside the run would later save its own, older configuration and
         // log over the run's: the lock is held from here to the end, questions included.
-        SingleInstance instance;
+        SingleInstance instance(env.locations);
         if (!instance.checkSingleInstance()) {
             env.err << texts::anotherMoravelRuns() << u'\n';
             return exitstatus::Failure;
@@ -105,7 +105,10 @@ protected:
         UrlOpener& opener = env.urlOpener ? *env.urlOpener : xdgOpener;
         // Downloading is the user's own decision: --yes does not answer it.
         RunPrompts updatePrompts(env.prompts, env.err, progress, false);
-        command.afterRun = [&] { return checkForUpdate(state, updatePrompts, opener, service); };
+        // A program asked to end (SIGTERM, a closed terminal) does not wait on the network.
+        command.afterRun = [&] {
+            return !progress.mustStop() && checkForUpdate(state, updatePrompts, opener, service);
+        };
         const CleanOutcome outcome = command.clean(plan);
         return outcome.succeeded() ? exitstatus::Success : exitstatus::Failure;
     }

@@ -93,7 +93,25 @@ int Command::run(CliEnvironment& env, const QStringList& arguments) {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOption(helpOption());
     parser.addOptions(options());
-    if (!parser.parse(QStringList{clitexts::programName()} + arguments)) {
+    // "-1" is no option but a (wrong) argument; after "--" the parser takes it as one, so that
+    // the command can say what is wrong with it.
+    QStringList given = arguments;
+    if (takesArguments()) {
+        QStringList numbers;
+        for (auto it = given.begin(); it != given.end();) {
+            if (it->size() > 1 && it->startsWith(u'-') && it->at(1).isDigit()) {
+                numbers.append(*it);
+                it = given.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        if (!numbers.isEmpty()) {
+            given += QStringLiteral("--");
+            given += numbers;
+        }
+    }
+    if (!parser.parse(QStringList{clitexts::programName()} + given)) {
         return usageError(env, parser.errorText(), usage);
     }
     if (parser.isSet(helpOption())) {

@@ -110,7 +110,7 @@ protected:
             QJsonArray records;
             for (const int i : selected) {
                 const logLine& record = *state.logLines[static_cast<std::size_t>(i)];
-                records.append(QJsonObject{
+                QJsonObject object{
                     {QStringLiteral("index"), i},
                     {QStringLiteral("operationNumber"), record.operationNumber},
                     {QStringLiteral("itemName"), record.itemName},
@@ -118,7 +118,9 @@ protected:
                     {QStringLiteral("performedAction"), record.performedAction},
                     {QStringLiteral("actionName"), actionName(record.performedAction)},
                     {QStringLiteral("cleanedAt"), isoDateTime(record.cleanedAt)},
-                });
+                };
+                addExactName(object, QStringLiteral("itemNameBytes"), record.itemNameBytes());
+                records.append(object);
             }
             env.out << QString::fromUtf8(QJsonDocument(records).toJson());
         } else {

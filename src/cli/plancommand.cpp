@@ -29,7 +29,7 @@ QJsonArray planAsJson(const taskManager& plan) {
     QJsonArray items;
     for (std::size_t index = 0; index < plan.tasks.size(); ++index) {
         const task& item = *plan.tasks[index];
-        items.append(QJsonObject{
+        QJsonObject object{
             {QStringLiteral("index"), static_cast<qint64>(index)},
             {QStringLiteral("name"), item.name},
             {QStringLiteral("desktop"), desktopName(item.desktop)},
@@ -42,7 +42,9 @@ QJsonArray planAsJson(const taskManager& plan) {
             {QStringLiteral("action"), item.action},
             {QStringLiteral("actionName"), actionName(item.action)},
             {QStringLiteral("destination"), item.destination},
-        });
+        };
+        addExactName(object, QStringLiteral("nameBytes"), item.nameBytes);
+        items.append(object);
     }
     return items;
 }

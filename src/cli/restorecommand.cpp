@@ -33,7 +33,9 @@ protected:
     bool takesArguments() const override { return true; }
 
     int execute(CliEnvironment& env, const QCommandLineParser& parser) override {
-        const QStringList arguments = parser.positionalArguments();
+        // "--" may stand before the indexes, as for any command; it is no index itself.
+        QStringList arguments = parser.positionalArguments();
+        arguments.removeAll(QStringLiteral("--"));
         if (arguments.isEmpty()) {
             return wrongUsage(env, clitexts::missingIndex());
         }
@@ -48,7 +50,7 @@ protected:
         }
 
         // A window running beside the restore would later save its own, older log over it.
-        SingleInstance instance;
+        SingleInstance instance(env.locations);
         if (!instance.checkSingleInstance()) {
             env.err << texts::anotherMoravelRuns() << u'\n';
             return exitstatus::Failure;
@@ -74,6 +76,10 @@ protected:
         BusyGuard guard;
         restoreCommand command(state, prompts, progress, shell, guard);
         const RestoreResult result = command.restore(rows);
+        for (const RestoredItem& item : result.restored) {
+            const QString& name = state.logLines[static_cast<std::size_t>(item.logIndex)]->itemName;
+            env.out << clitexts::restored(name, item.desktopName) << u'\n';
+        }
         const bool allDone = !result.refused && !result.noDesktop && result.failed == 0;
         return allDone ? exitstatus::Success : exitstatus::Failure;
     }

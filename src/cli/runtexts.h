@@ -16,6 +16,12 @@ inline QString answeredYes() {
 inline QString notAnIndex(const QString& argument) {
     return QStringLiteral("'%1' is not a log record index.").arg(argument);
 }
+// What came back, and under which name when its own was taken on the desktop.
+inline QString restored(const QString& name, const QString& desktopName) {
+    return name == desktopName
+               ? QStringLiteral("Restored \"%1\" to the desktop.").arg(name)
+               : QStringLiteral("Restored \"%1\" to the desktop as \"%2\".").arg(name, desktopName);
+}
 inline QString missingIndex() {
     return QStringLiteral("Give the index of at least one log record.");
 }

@@ -6,16 +6,24 @@
 #include <QTextStream>
 
 #include <csignal>
+#include <iterator>
 
 namespace moravel {
 
 namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
-struct sigaction previousHandler {};
+volatile std::sig_atomic_t terminated = 0;
 
-extern "C" void onInterrupt(int) {
-    interrupted = 1;
+constexpr int caughtSignals[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction previousHandlers[std::size(caughtSignals)]{};
+
+extern "C" void onSignal(int signal) {
+    if (signal == SIGINT) {
+        interrupted = 1;
+    } else {
+        terminated = 1;
+    }
 }
 
 constexpr int barCells = 30;
@@ -27,20 +35,26 @@ TerminalProgress::TerminalProgress(QTextStream& err, bool drawBar)
 
 TerminalProgress::~TerminalProgress() {
     clearLine();
-    if (m_handlerInstalled) {
-        ::sigaction(SIGINT, &previousHandler, nullptr);
+    if (m_handlersInstalled) {
+        for (std::size_t i = 0; i < std::size(caughtSignals); ++i) {
+            ::sigaction(caughtSignals[i], &previousHandlers[i], nullptr);
+        }
     }
 }
 
 void TerminalProgress::show() {
     interrupted = 0;
-    if (!m_handlerInstalled) {
+    if (!m_handlersInstalled) {
         struct sigaction action {};
-        action.sa_handler = onInterrupt;
+        action.sa_handler = onSignal;
         sigemptyset(&action.sa_mask);
         // A question being read when Ctrl-C comes goes on being read.
         action.sa_flags = SA_RESTART;
-        m_handlerInstalled = ::sigaction(SIGINT, &action, &previousHandler) == 0;
+        terminated = 0;
+        m_handlersInstalled = true;
+        for (std::size_t i = 0; i < std::size(caughtSignals); ++i) {
+            ::sigaction(caughtSignals[i], &action, &previousHandlers[i]);
+        }
     }
 }
 
@@ -70,6 +84,10 @@ bool TerminalProgress::cancelPressed() const {
 
 void TerminalProgress::clearCancel() {
     interrupted = 0;
+}
+
+bool TerminalProgress::mustStop() const {
+    return terminated != 0;
 }
 
 void TerminalProgress::clearLine() {

@@ -8,9 +8,10 @@ namespace moravel {
 
 // The progress of a run or a restore in a terminal: a bar redrawn in place on standard error
 // (only when it is a terminal), and Ctrl-C as the Cancel button. From the first `show()` to
-// the end of the object's life SIGINT only raises the cancel flag, so that an interrupt can
-// stop the run between two items but never kill the program in the middle of an item or
-// before the log is written.
+// the end of the object's life SIGINT only raises the cancel flag, and SIGTERM and SIGHUP (the
+// system or a closing terminal asking the program to end) ask it to stop without a question,
+// so that a signal stops the run between two items but never kills the program in the middle
+// of an item or before the log is made durable.
 class TerminalProgress final : public Progress {
 public:
     TerminalProgress(QTextStream& err, bool drawBar);
@@ -23,6 +24,7 @@ public:
     void setProgress(int position, int total) override;
     bool cancelPressed() const override;
     void clearCancel() override;
+    bool mustStop() const override;
 
     // Takes the bar off its line so that a message can take the line; the next step draws it
     // again.
@@ -31,7 +33,7 @@ public:
 private:
     QTextStream& m_err;
     bool m_drawBar;
-    bool m_handlerInstalled = false;
+    bool m_handlersInstalled = false;
     qsizetype m_barWidth = 0;
 };
 

@@ -13,11 +13,17 @@ namespace {
 
 constexpr double bytesPerMegabyte = 1024.0 * 1024.0;
 
-// Whether a date lies more than `days` days away from today at 00:00, in either direction.
+// Whether a time lies more than `days` days away from today at 00:00. A time after now (a file
+// dated in the future: a wrong clock, an unpacked archive) is not old, however far away it is:
+// counting its distance would have a rule delete the newest files.
 bool fartherThan(DateTimeValue when, std::int32_t days, const Clock& clock) {
-    const QDate today = clock.now().toLocalTime().date();
+    const QDateTime now = clock.now().toLocalTime();
+    const QDate today = now.date();
     if (!today.isValid()) {
         return false; // without a today every span would look endless
+    }
+    if (when > toDateTimeValue(now)) {
+        return false;
     }
     return std::fabs(toDateTimeValue(today) - when) > days;
 }

@@ -3,6 +3,7 @@
 #include "engine/actionkind.h"
 #include "engine/datetimevalue.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <cstdint>
@@ -16,7 +17,8 @@ public:
     QString destination;  // folder of a MoveToFolder action; empty when none was given
     QString sourceFolder; // the desktop folder holding the item, without a trailing "/"
     std::int32_t iconIndex = -1;
-    QString name; // file or folder name, without path
+    QString name;         // file or folder name, without path, as the user reads it
+    QByteArray nameBytes; // the same name exactly as the file system holds it
     QString typeName;
     std::int64_t size = 0; // bytes as the directory entry reports them; 0 for folders
     DateTimeValue modified = 0;
@@ -24,7 +26,10 @@ public:
     DesktopKind desktop = DesktopKind::User;
     bool isFolder = false;
 
+    // The item's path as the user reads it.
     QString fullPath() const { return sourceFolder + u'/' + name; }
+    // The item's path as the file system takes it: every file operation goes there.
+    QByteArray nativePath() const;
     bool isShortcut() const;
 };
 

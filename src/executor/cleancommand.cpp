@@ -8,7 +8,38 @@
 #include "scanner/taskmanager.h"
 #include "storage/global.h"
 
+#include <limits>
+
 namespace moravel {
+
+namespace {
+
+// Where each item that has no record went, so that the user can still find it.
+QString unrecordedItems(const global& state) {
+    const std::vector<const logLine*> records = state.unwrittenRecords();
+    if (records.empty()) {
+        return {};
+    }
+    QString text = u'\n' + texts::unrecordedItemsHeading();
+    for (const logLine* record : records) {
+        QString whereNow;
+        switch (record->performedAction) {
+        case actions::Recycle:
+            whereNow = texts::nowInTrash();
+            break;
+        case actions::Delete:
+            whereNow = texts::nowDeleted();
+            break;
+        default:
+            whereNow = texts::nowIn(record->destinationFolder);
+            break;
+        }
+        text += u'\n' + texts::unrecordedItem(record->itemName, whereNow);
+    }
+    return text;
+}
+
+} // namespace
 
 cleanCommand::cleanCommand(global& state, Prompts& prompts, Progress& progress,
                            ShellOperations& shell, CleanConfirmation& confirmation,
@@ -43,7 +74,10 @@ CleanOutcome cleanCommand::clean(const taskManager& plan) {
 
     errorControl error;
     doer run;
-    ++m_state.nroOperacion;
+    // At its end the count stays: a wrapped number would be taken for an old run's.
+    if (m_state.nroOperacion < std::numeric_limits<std::int32_t>::max()) {
+        ++m_state.nroOperacion;
+    }
     const bool wentAhead = run.execute(plan, m_state, error, m_prompts, m_progress, m_shell);
     outcome.failedItems = run.failedItems;
     outcome.stopped = run.stopped;
@@ -66,7 +100,8 @@ CleanOutcome cleanCommand::clean(const taskManager& plan) {
         }
         m_prompts.showMessage(texts::cleaningFinished());
     } else {
-        m_prompts.showMessage(texts::logSaveErrorPrefix() + logError.message);
+        m_prompts.showMessage(texts::logSaveErrorPrefix() + logError.message +
+                              unrecordedItems(m_state));
     }
     if (afterRun) {
         outcome.endApplication = afterRun();

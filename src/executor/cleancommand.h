@@ -33,12 +33,14 @@ struct CleanOutcome {
     };
     Result result = Result::Refused;
     int failedItems = 0;  // items whose operation failed; they stay on the desktop
-    bool stopped = false; // the user stopped the run part-way
+    bool stopped = false; // the run stopped part-way (the user, the session's end, the log)
     bool logWritten = false;
     bool endApplication = false; // the after-run step asks the program to end
 
-    // The run went ahead and every item it reached was handled.
-    bool succeeded() const { return result == Result::WentAhead && failedItems == 0; }
+    // The run went ahead, handled every item and logged every one it cleaned.
+    bool succeeded() const {
+        return result == Result::WentAhead && failedItems == 0 && !stopped && logWritten;
+    }
 };
 
 // The "Start Cleaning" command, the same for the window and the command line: refuses an empty

@@ -1,5 +1,6 @@
 #include "executor/restore.h"
 
+#include "engine/filename.h"
 #include "executor/texts.h"
 #include "platform/locations.h"
 #include "platform/prompts.h"
@@ -7,26 +8,15 @@
 #include "storage/global.h"
 
 #include <QDir>
-#include <QFileInfo>
+#include <QFile>
 
 namespace moravel {
-
-namespace {
-
-// A log written by Moravel names an item without any folder part; anything else comes from a
-// hand-edited log and could reach outside the folder the item was cleaned into.
-bool isPlainName(const QString& name) {
-    return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') &&
-           !name.contains(QChar(0));
-}
-
-} // namespace
 
 RestoreResult restoreToDesktop(const QList<RestoreRow>& rows, const global& state, Prompts& prompts,
                                Progress& progress, ShellOperations& shell) {
     RestoreResult result;
-    const QString desktop = state.locations().desktopFolder(false);
-    if (desktop.isEmpty() || !QFileInfo(desktop).isDir()) {
+    const QString desktop = desktopFolder(state.locations(), false);
+    if (desktop.isEmpty()) {
         result.noDesktop = true;
         prompts.showMessage(texts::noDesktopToRestoreTo());
         return result;
@@ -49,7 +39,10 @@ RestoreResult restoreToDesktop(const QList<RestoreRow>& rows, const global& stat
         if (record.destinationFolder.isEmpty()) {
             continue; // recycled or deleted
         }
-        if (!isPlainName(record.itemName)) {
+        const QByteArray name = record.itemNameBytes();
+        // A log written by Moravel names an item without any folder part; anything else comes
+        // from a hand-edited log and could reach outside the folder it was cleaned into.
+        if (!isPlainFileName(name)) {
             prompts.showMessage(texts::notAPlainName(record.itemName));
             ++result.failed;
             continue;
@@ -60,8 +53,11 @@ RestoreResult restoreToDesktop(const QList<RestoreRow>& rows, const global& stat
             ++result.failed;
             continue;
         }
-        if (shell.shellCopy(record.destinationFolder + u'/' + record.itemName, desktop)) {
+        QByteArray arrived;
+        if (shell.shellCopy(QFile::encodeName(record.destinationFolder) + '/' + name,
+                            QFile::encodeName(desktop), &arrived)) {
             ++result.copied;
+            result.restored.push_back({row.logIndex, displayName(arrived)});
         } else {
             ++result.failed;
         }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QList>
+#include <QString>
+
+#include <vector>
 
 namespace moravel {
 
@@ -17,8 +20,15 @@ struct RestoreRow {
     bool selected = false;
 };
 
+// An item that came back: its record, and the name it has on the desktop now.
+struct RestoredItem {
+    int logIndex = -1;
+    QString desktopName;
+};
+
 struct RestoreResult {
     int copied = 0;
+    std::vector<RestoredItem> restored;
     int failed = 0;         // the copy failed, or the record was passed over with a message
     bool noDesktop = false; // the desktop lookup failed: nothing was copied
     bool cancelled = false;

@@ -35,12 +35,51 @@ inline QString busy() {
 inline QString archiveFolderNotAbsolute(const QString& folder) {
     return QStringLiteral("The archive folder \"%1\" is not a full path.").arg(folder);
 }
+inline QString noArchiveFolderSet() {
+    return QStringLiteral("No archive folder is set. Choose one in the settings.");
+}
+inline QString noDestinationSet(const QString& name) {
+    return QStringLiteral("\"%1\" was not moved: no folder is set for it.").arg(name);
+}
+// An item on the desktop that holds the archive folder or Moravel's own data.
+inline QString holdsMoravelFolder(const QString& name) {
+    return QStringLiteral("\"%1\" was left where it is: it holds the archive folder or "
+                          "Moravel's own data.")
+        .arg(name);
+}
+// Followed by the reason, which names the log file.
+inline QString runStoppedForLog(const QString& name, const QString& reason) {
+    return QStringLiteral("\"%1\" was cleaned, but its record could not be written to the "
+                          "log. %2 The run stopped there; nothing else was touched.")
+        .arg(name, reason);
+}
+// After a run whose records could not all be written: where each of those items is now.
+inline QString unrecordedItemsHeading() {
+    return QStringLiteral("These items were cleaned but have no record in the log:");
+}
+inline QString unrecordedItem(const QString& name, const QString& whereNow) {
+    return QStringLiteral("\"%1\": %2").arg(name, whereNow);
+}
+inline QString nowIn(const QString& folder) {
+    return QStringLiteral("now in \"%1\"").arg(folder);
+}
+inline QString nowInTrash() {
+    return QStringLiteral("moved to the trash");
+}
+inline QString nowDeleted() {
+    return QStringLiteral("deleted");
+}
 inline QString destinationNotAbsolute(const QString& name, const QString& folder) {
     return QStringLiteral("\"%1\" was not moved: the folder \"%2\" is not a full path.")
         .arg(name, folder);
 }
 inline QString noDesktopToRestoreTo() {
     return QStringLiteral("Your desktop folder could not be found. Nothing was restored.");
+}
+inline QString notAnEntryName(const QString& name) {
+    return QStringLiteral("\"%1\" was left where it is: its name does not name one item of the "
+                          "desktop.")
+        .arg(name);
 }
 inline QString notAPlainName(const QString& name) {
     return QStringLiteral("\"%1\" was not restored: the log does not give a plain file name "

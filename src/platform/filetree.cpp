@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -127,9 +128,9 @@ timespec toTimespec(const struct statx_timestamp& t) {
     return ts;
 }
 
-bool writeAll(int out, const char* data, size_t size) {
+bool writeAllAt(int out, const char* data, size_t size, off_t at) {
     while (size > 0) {
-        const ssize_t n = ::write(out, data, size);
+        const ssize_t n = ::pwrite(out, data, size, at);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -142,62 +143,147 @@ bool writeAll(int out, const char* data, size_t size) {
         }
         data += n;
         size -= static_cast<size_t>(n);
+        at += n;
     }
     return true;
 }
 
 // The kernel copies between files without a trip through our memory where it can:
-// copy_file_range on one file system, sendfile across two; plain reads and writes otherwise.
-bool copyData(Walk& walk, int in, int out, off_t size, const QByteArray& path) {
-    constexpr size_t chunk = size_t{1} << 30;
-    enum class Way { Range, Sendfile, Plain };
-    Way way = walk.tryCopyRange ? Way::Range : walk.trySendfile ? Way::Sendfile : Way::Plain;
-    off_t copied = 0;
-    for (;;) {
+// copy_file_range on one file system (and across two where the kernel takes it), sendfile
+// otherwise; plain reads and writes where neither works.
+enum class Way { Range, Sendfile, Plain };
+
+struct DataCopy {
+    Walk& walk;
+    int in;
+    int out;
+    const QByteArray& path;
+    Way way;
+    // The way has copied something of this file, so a failure of it now is a real one.
+    bool proven = false;
+    // Where the file position of `out` stands: sendfile writes there, the others at the offsets
+    // they are given.
+    off_t outPosition = 0;
+};
+
+// Copies the bytes from `start` to `end` of the source to the same offsets of the copy; with
+// `end` -1, up to the end of the file. A file that ends sooner (it shrank meanwhile) ends the
+// copy there.
+bool copyRange(DataCopy& copy, off_t start, off_t end) {
+    constexpr off_t chunk = off_t{1} << 30;
+    Walk& walk = copy.walk;
+    off_t position = start;
+    while (end < 0 || position < end) {
+        const auto wanted = static_cast<size_t>(end < 0 ? chunk : std::min(chunk, end - position));
         ssize_t n = 0;
-        if (way == Way::Range) {
-            n = ::copy_file_range(in, nullptr, out, nullptr, chunk, 0);
-            if (copied == 0 && n < 0 &&
+        if (copy.way == Way::Range) {
+            loff_t from = position;
+            loff_t to = position;
+            n = ::copy_file_range(copy.in, &from, copy.out, &to, wanted, 0);
+            if (n < 0 && !copy.proven &&
                 (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
                 // Between these two file systems it will not work for the next file either.
                 if (errno == EXDEV || errno == ENOSYS) {
                     walk.tryCopyRange = false;
                 }
-                way = walk.trySendfile ? Way::Sendfile : Way::Plain;
+                copy.way = walk.trySendfile ? Way::Sendfile : Way::Plain;
                 continue;
             }
-        } else if (way == Way::Sendfile) {
-            n = ::sendfile(out, in, nullptr, chunk);
-            if (copied == 0 && n < 0 && (errno == EINVAL || errno == ENOSYS)) {
+        } else if (copy.way == Way::Sendfile) {
+            if (copy.outPosition != position) {
+                if (::lseek(copy.out, position, SEEK_SET) < 0) {
+                    return walk.fail(errno, copy.path);
+                }
+                copy.outPosition = position;
+            }
+            off_t from = position;
+            n = ::sendfile(copy.out, copy.in, &from, wanted);
+            if (n < 0 && !copy.proven && (errno == EINVAL || errno == ENOSYS)) {
                 walk.trySendfile = false;
-                way = Way::Plain;
+                copy.way = Way::Plain;
                 continue;
+            }
+            if (n > 0) {
+                copy.outPosition += n;
             }
         } else {
             if (walk.buffer.empty()) {
                 walk.buffer.resize(size_t{1} << 20);
             }
-            n = ::read(in, walk.buffer.data(), walk.buffer.size());
-            if (n > 0 && !writeAll(out, walk.buffer.data(), static_cast<size_t>(n))) {
-                return walk.fail(errno, path);
+            n = ::pread(copy.in, walk.buffer.data(), std::min(wanted, walk.buffer.size()),
+                        position);
+            if (n > 0 &&
+                !writeAllAt(copy.out, walk.buffer.data(), static_cast<size_t>(n), position)) {
+                return walk.fail(errno, copy.path);
             }
         }
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            return walk.fail(errno, path);
+            return walk.fail(errno, copy.path);
         }
         if (n == 0) {
             // Some file systems report no data to the kernel's copy; read them plainly.
-            if (copied == 0 && size > 0 && way != Way::Plain) {
-                way = Way::Plain;
+            if (copy.way != Way::Plain && !copy.proven) {
+                copy.way = Way::Plain;
                 continue;
             }
             return true;
         }
-        copied += n;
+        copy.proven = true;
+        position += n;
     }
+    return true;
+}
+
+// Copies the data of the file `in` to the new, empty file `out`. The holes of a sparse file stay
+// holes: only its data segments are copied, each to its own offset, and the size is set at the
+// end, so that a hole at the end stays one too. A disk image or a virtual machine's disk of
+// many gigabytes takes no more room in the copy than in the original.
+bool copyData(Walk& walk, int in, int out, const struct stat& opened, const QByteArray& path) {
+    DataCopy copy{walk, in, out, path,
+                  walk.tryCopyRange  ? Way::Range
+                  : walk.trySendfile ? Way::Sendfile
+                                     : Way::Plain};
+    // Only a file that takes less room than its size can hold a hole (st_blocks counts 512-byte
+    // units); a dense file is copied in one stream, without asking where its holes are.
+    if (opened.st_blocks * 512 >= opened.st_size) {
+        return copyRange(copy, 0, -1);
+    }
+    off_t offset = 0;
+    for (;;) {
+        const off_t data = ::lseek(in, offset, SEEK_DATA);
+        if (data < 0) {
+            if (errno == ENXIO) {
+                break; // a hole from `offset` to the end, or the end itself
+            }
+            if (offset == 0 && (errno == EINVAL || errno == EOPNOTSUPP)) {
+                // The file system does not say where its holes are: copy it all.
+                return copyRange(copy, 0, -1);
+            }
+            return walk.fail(errno, path);
+        }
+        const off_t hole = ::lseek(in, data, SEEK_HOLE);
+        if (hole < 0) {
+            if (errno == ENXIO) {
+                break; // the file shrank meanwhile
+            }
+            return walk.fail(errno, path);
+        }
+        if (!copyRange(copy, data, hole)) {
+            return false;
+        }
+        offset = hole;
+    }
+    struct stat now {};
+    if (::fstat(in, &now) != 0) {
+        return walk.fail(errno, path);
+    }
+    if (::ftruncate(out, now.st_size) != 0) {
+        return walk.fail(errno, path);
+    }
+    return true;
 }
 
 bool finishMetadata(Walk& walk, int fd, const struct statx& sx, const QByteArray& path) {
@@ -237,7 +323,7 @@ bool copyFile(Walk& walk, int srcDir, const char* srcName, const QByteArray& src
     if (!out.valid()) {
         return walk.fail(errno, srcPath);
     }
-    if (!copyData(walk, in.get(), out.get(), opened.st_size, srcPath) ||
+    if (!copyData(walk, in.get(), out.get(), opened, srcPath) ||
         !finishMetadata(walk, out.get(), sx, srcPath)) {
         return false;
     }

@@ -31,6 +31,14 @@ public:
     QString startupFolder() const override;
 };
 
+// The desktop to tidy (the user's own, or the shared one when `common`), resolved, links
+// included, to the folder it really is; every scan and restore asks here. Empty ("no desktop")
+// when the lookup fails or the folder does not exist, and when it resolves to the home folder,
+// to a folder that holds the home folder (the root included), or to Moravel's data folder or a
+// folder that holds it: tidying such a folder would sweep away the user's files or Moravel's
+// own records.
+QString desktopFolder(const Locations& locations, bool common);
+
 // Folders given by the caller; tests use it to give the shared desktop a folder of its own.
 class FixedLocations final : public Locations {
 public:

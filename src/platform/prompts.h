@@ -31,6 +31,9 @@ public:
     // True when the user asked to stop since the progress was last shown or cleared.
     virtual bool cancelPressed() const = 0;
     virtual void clearCancel() = 0;
+    // True when the program must end (the session logs out, the system asks it to end): stop
+    // before the next item without asking anything.
+    virtual bool mustStop() const { return false; }
 };
 
 } // namespace moravel

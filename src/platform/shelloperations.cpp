@@ -5,11 +5,10 @@
 #include "platform/shelltexts.h"
 #include "platform/trash.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -25,39 +24,99 @@ namespace {
 
 // A folder holding this many items of one name is not worth searching further.
 constexpr int lastCandidate = 100000;
+// The longest name most Linux file systems take, in bytes.
+constexpr qsizetype usualNameMax = 255;
 
-QString candidateName(const QString& name, bool isFolder, int number) {
-    if (number < 2) {
-        return name;
+// Drops a trailing part of `bytes` so that at most `size` bytes remain, never cutting a UTF-8
+// character in two (a name that is not UTF-8 is cut where it must).
+QByteArray cutTo(const QByteArray& bytes, qsizetype size) {
+    if (bytes.size() <= size) {
+        return bytes;
     }
-    const QString suffix = QStringLiteral(" (%1)").arg(number);
-    // A name that starts with its only dot (".profile") has no extension.
-    const qsizetype dot = isFolder ? -1 : name.lastIndexOf(u'.');
-    if (dot <= 0) {
-        return name + suffix;
+    if (size <= 0) {
+        return {};
     }
-    return name.left(dot) + suffix + name.mid(dot);
+    qsizetype end = size;
+    const auto continuation = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; };
+    while (end > 0 && continuation(bytes[end])) {
+        --end;
+    }
+    return bytes.left(end > 0 ? end : size);
 }
 
-QString parentOf(const QString& path) {
-    return QFileInfo(path).path();
+// The name of candidate `number` for an item called `name`: the name itself, then
+// "name (2).ext", "name (3).ext", ... The extension is the part after the last dot; a name that
+// starts with its only dot (".profile") has none, and a folder never has one. A name longer
+// than `nameMax` bytes loses the end of its stem, so that the number and extension stay.
+QByteArray candidateName(const QByteArray& name, bool isFolder, int number, qsizetype nameMax) {
+    const QByteArray suffix = number < 2 ? QByteArray() : " (" + QByteArray::number(number) + ')';
+    const qsizetype dot = isFolder ? -1 : name.lastIndexOf('.');
+    QByteArray stem = dot <= 0 ? name : name.left(dot);
+    QByteArray extension = dot <= 0 ? QByteArray() : name.mid(dot);
+    if (stem.size() + suffix.size() + extension.size() <= nameMax) {
+        return stem + suffix + extension;
+    }
+    // An extension that leaves no room for a stem goes rather than the whole name.
+    if (suffix.size() + extension.size() >= nameMax) {
+        stem += extension;
+        extension.clear();
+    }
+    return cutTo(stem, nameMax - suffix.size() - extension.size()) + suffix + extension;
+}
+
+QByteArray parentOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0) {
+        return QByteArrayLiteral(".");
+    }
+    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
+}
+
+QByteArray lastPart(const QByteArray& path) {
+    return path.mid(path.lastIndexOf('/') + 1);
+}
+
+// The path with repeated "/" and "." parts dropped, and without a trailing "/", which would
+// make the system follow a link. ".." is kept: it is the file system's to resolve.
+QByteArray cleanPath(const QByteArray& path) {
+    QByteArray clean;
+    clean.reserve(path.size());
+    const bool absolute = path.startsWith('/');
+    for (const QByteArray& part : path.split('/')) {
+        if (part.isEmpty() || part == ".") {
+            continue;
+        }
+        if (!clean.isEmpty() || absolute) {
+            clean += '/';
+        }
+        clean += part;
+    }
+    if (clean.isEmpty()) {
+        return absolute ? QByteArrayLiteral("/") : QByteArrayLiteral(".");
+    }
+    return clean;
+}
+
+// The longest name the file system of `dir` takes.
+qsizetype nameMaxOf(int dir) {
+    const long max = ::fpathconf(dir, _PC_NAME_MAX);
+    return max > 0 ? static_cast<qsizetype>(max) : usualNameMax;
 }
 
 // The item an operation works on, looked at without following a link.
 struct Item {
-    QString path;
     QByteArray native;
-    QString name;
+    QByteArray name;
+    QString shown; // the path as the user reads it
     bool isFolder = false;
     struct stat status {};
 
     // Takes the path apart without touching the disk; false for a path that names no item.
-    bool setPath(const QString& given, Failure& failure) {
-        // Cleaning also drops a trailing "/", which would make the system follow a link.
-        path = QDir::cleanPath(given);
-        native = QFile::encodeName(path);
-        name = QFileInfo(path).fileName();
-        if (name.isEmpty() || name == u"." || name == u"..") {
+    bool setPath(const QByteArray& given, Failure& failure) {
+        native = cleanPath(given);
+        name = lastPart(native);
+        shown = QFile::decodeName(native);
+        if (name.isEmpty() || name == "." || name == ".." || native == "/") {
             failure.set(EINVAL, native);
             return false;
         }
@@ -73,7 +132,7 @@ struct Item {
         return true;
     }
 
-    bool lookAt(const QString& given, Failure& failure) {
+    bool lookAt(const QByteArray& given, Failure& failure) {
         return setPath(given, failure) && lookAt(failure);
     }
 };
@@ -84,8 +143,8 @@ struct Destination {
     dev_t device = 0;
     ino_t inode = 0;
 
-    bool open(const QString& folder, Failure& failure) {
-        dir = Fd(::open(QFile::encodeName(folder).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    bool open(const QByteArray& folder, Failure& failure) {
+        dir = Fd(::open(folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
         struct stat status {};
         if (!dir.valid() || ::fstat(dir.get(), &status) != 0) {
             // Never created on the fly: a mistyped folder must not become a new one, nor the
@@ -130,23 +189,31 @@ struct Destination {
 // Renames `fromName` of `fromDir` to the first free name after `wanted` in `toDir`, never
 // replacing anything that is there or arrives there meanwhile. Returns 0 or an error number;
 // -1 when no free name was found.
-int placeUnder(int fromDir, const QByteArray& fromName, int toDir, const QString& wanted,
-               bool isFolder, QString& arrived) {
+int placeUnder(int fromDir, const QByteArray& fromName, int toDir, const QByteArray& wanted,
+               bool isFolder, QByteArray& arrived) {
+    qsizetype nameMax = nameMaxOf(toDir);
+    int shortenings = 0;
     for (int number = 1; number <= lastCandidate; ++number) {
-        const QString candidate = candidateName(wanted, isFolder, number);
-        const QByteArray target = QFile::encodeName(candidate);
+        const QByteArray target = candidateName(wanted, isFolder, number, nameMax);
         if (::renameat2(fromDir, fromName.constData(), toDir, target.constData(),
                         RENAME_NOREPLACE) == 0) {
-            arrived = candidate;
+            arrived = target;
             return 0;
         }
         int error = errno;
+        if (error == ENAMETOOLONG && target.size() > 1 && ++shortenings <= usualNameMax) {
+            // The file system counts names shorter than it says (an encrypted home folder):
+            // the same number again, a little shorter.
+            nameMax = target.size() - 1;
+            --number;
+            continue;
+        }
         if (error == EINVAL && !isFolder) {
             // A file system without RENAME_NOREPLACE (NFS): a hard link is made only under a
             // free name, and the old name is dropped once the new one holds the item.
             if (::linkat(fromDir, fromName.constData(), toDir, target.constData(), 0) == 0) {
                 if (::unlinkat(fromDir, fromName.constData(), 0) == 0) {
-                    arrived = candidate;
+                    arrived = target;
                     return 0;
                 }
                 error = errno;
@@ -186,7 +253,7 @@ bool copyToTemporary(const Item& item, const Destination& destination, bool chec
             return true;
         }
         // The temporary name was taken by chance: nothing of ours is there, so try another.
-        if (failure.error == EEXIST && failure.where == item.path) {
+        if (failure.error == EEXIST && failure.where == item.shown) {
             continue;
         }
         Failure ignored;
@@ -198,12 +265,13 @@ bool copyToTemporary(const Item& item, const Destination& destination, bool chec
 
 } // namespace
 
-bool ShellOperations::shellMove(const QString& source, const QString& destinationFolder,
-                                QString* arrivedName) {
+bool ShellOperations::shellMove(const QByteArray& source, const QByteArray& destinationFolder,
+                                Arrival* arrival) {
     Item item;
     Failure failure;
+    const QString shownDestination = QFile::decodeName(destinationFolder);
     const auto fail = [&] {
-        m_prompts.showMessage(shelltexts::moveFailed().arg(item.path, destinationFolder,
+        m_prompts.showMessage(shelltexts::moveFailed().arg(item.shown, shownDestination,
                                                            failure.describe(item.native)));
         return false;
     };
@@ -216,19 +284,19 @@ bool ShellOperations::shellMove(const QString& source, const QString& destinatio
     }
     // The common case costs one rename; what it takes to find out why it did not go through
     // runs only then.
-    QString arrived = item.name;
+    QByteArray arrived = item.name;
+    bool alreadyThere = false;
     int error = 0;
-    if (::renameat2(AT_FDCWD, item.native.constData(), destination.dir.get(),
-                    QFile::encodeName(item.name).constData(), RENAME_NOREPLACE) != 0) {
+    if (::renameat2(AT_FDCWD, item.native.constData(), destination.dir.get(), item.name.constData(),
+                    RENAME_NOREPLACE) != 0) {
         error = errno;
         if (!item.lookAt(failure)) {
             return fail();
         }
         struct stat parent {};
-        if (error == EEXIST &&
-            ::stat(QFile::encodeName(parentOf(item.path)).constData(), &parent) == 0 &&
+        if (error == EEXIST && ::stat(parentOf(item.native).constData(), &parent) == 0 &&
             parent.st_dev == destination.device && parent.st_ino == destination.inode) {
-            // Already in that folder.
+            alreadyThere = true;
             error = 0;
         } else if (item.isFolder && destination.isWithin(item.status)) {
             failure.set(shelltexts::insideItself(), {});
@@ -245,8 +313,7 @@ bool ShellOperations::shellMove(const QString& source, const QString& destinatio
     if (error == EXDEV) {
         // Another file system: copy, put the copy in place, and only then remove the source.
         // Whatever cannot be removed afterwards is refused before anything is copied.
-        if (!filetree::checkRemovable(QFile::encodeName(parentOf(item.path)), item.native,
-                                      failure)) {
+        if (!filetree::checkRemovable(parentOf(item.native), item.native, failure)) {
             return fail();
         }
         QByteArray temporary;
@@ -267,50 +334,51 @@ bool ShellOperations::shellMove(const QString& source, const QString& destinatio
             if (!item.isFolder) {
                 // The file is still whole where it was: take the copy back.
                 Failure ignored;
-                filetree::removeItem(destination.dir.get(), QFile::encodeName(arrived), true,
-                                     ignored);
+                filetree::removeItem(destination.dir.get(), arrived, true, ignored);
                 return fail();
             }
             // Part of the folder is gone from its old place; the copy holds all of it, so it
             // stays, and the user learns what is left behind.
             m_prompts.showMessage(shelltexts::sourceNotRemoved().arg(
-                item.path, destinationFolder, arrived, failure.describe(item.native)));
+                item.shown, shownDestination, QFile::decodeName(arrived),
+                failure.describe(item.native)));
         }
     }
-    if (arrivedName != nullptr) {
-        *arrivedName = arrived;
+    if (arrival != nullptr) {
+        arrival->name = arrived;
+        arrival->alreadyThere = alreadyThere;
     }
     return true;
 }
 
-bool ShellOperations::shellCopy(const QString& source, const QString& destination,
-                                QString* arrivedName) {
+bool ShellOperations::shellCopy(const QByteArray& source, const QByteArray& destination,
+                                QByteArray* arrivedName) {
     Item item;
     Failure failure;
     const auto fail = [&] {
-        m_prompts.showMessage(
-            shelltexts::copyFailed().arg(item.path, destination, failure.describe(item.native)));
+        m_prompts.showMessage(shelltexts::copyFailed().arg(
+            item.shown, QFile::decodeName(destination), failure.describe(item.native)));
         return false;
     };
     if (!item.lookAt(source, failure)) {
         return fail();
     }
-    QString folder = QDir::cleanPath(destination);
-    QString wanted = item.name;
+    QByteArray folder = cleanPath(destination);
+    QByteArray wanted = item.name;
     struct stat status {};
-    if (::stat(QFile::encodeName(folder).constData(), &status) == 0) {
+    if (::stat(folder.constData(), &status) == 0) {
         if (!S_ISDIR(status.st_mode)) {
             if (item.isFolder) {
                 failure.set(shelltexts::notAFolder(), {});
                 return fail();
             }
             // The full path of a file that exists: the copy goes beside it, under a new name.
-            wanted = QFileInfo(folder).fileName();
+            wanted = lastPart(folder);
             folder = parentOf(folder);
         }
     } else if (errno == ENOENT && !item.isFolder) {
         // The full path of a file that does not exist yet: a single file is copied under it.
-        wanted = QFileInfo(folder).fileName();
+        wanted = lastPart(folder);
         folder = parentOf(folder);
     } else if (errno == ENOENT) {
         failure.set(shelltexts::noSuchFolder(), {});
@@ -332,7 +400,7 @@ bool ShellOperations::shellCopy(const QString& source, const QString& destinatio
     if (!copyToTemporary(item, target, false, temporary, failure)) {
         return fail();
     }
-    QString arrived;
+    QByteArray arrived;
     if (const int placed = placeUnder(target.dir.get(), temporary, target.dir.get(), wanted,
                                       item.isFolder, arrived);
         placed != 0) {
@@ -347,12 +415,12 @@ bool ShellOperations::shellCopy(const QString& source, const QString& destinatio
     return true;
 }
 
-bool ShellOperations::shellDelete(const QString& path, bool recycle) {
+bool ShellOperations::shellDelete(const QByteArray& path, bool recycle) {
     Item item;
     Failure failure;
     const auto fail = [&](const QString& reason) {
-        m_prompts.showMessage(recycle ? shelltexts::trashFailed().arg(item.path, reason)
-                                      : shelltexts::deleteFailed().arg(item.path, reason));
+        m_prompts.showMessage(recycle ? shelltexts::trashFailed().arg(item.shown, reason)
+                                      : shelltexts::deleteFailed().arg(item.shown, reason));
         return false;
     };
     if (!item.setPath(path, failure)) {
@@ -360,7 +428,7 @@ bool ShellOperations::shellDelete(const QString& path, bool recycle) {
     }
     if (recycle) {
         QString reason;
-        if (!moveToTrash(item.path, reason)) {
+        if (!moveToTrash(item.native, reason)) {
             // The system's own words for a missing item; GIO's for everything else.
             return fail(item.lookAt(failure) ? reason : failure.describe(item.native));
         }
@@ -370,20 +438,6 @@ bool ShellOperations::shellDelete(const QString& path, bool recycle) {
         return fail(failure.describe(item.native));
     }
     return true;
-}
-
-QString freeNameIn(const QString& folder, const QString& name, bool isFolder) {
-    const QString base = folder.endsWith(u'/') ? folder : folder + u'/';
-    for (int number = 1; number < lastCandidate; ++number) {
-        const QString candidate = candidateName(name, isFolder, number);
-        struct stat status {};
-        // lstat: a dangling link takes its name as much as a file does.
-        if (::lstat(QFile::encodeName(base + candidate).constData(), &status) != 0 &&
-            errno == ENOENT) {
-            return candidate;
-        }
-    }
-    return candidateName(name, isFolder, lastCandidate);
 }
 
 } // namespace moravel

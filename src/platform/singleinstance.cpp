@@ -1,7 +1,10 @@
 #include "platform/singleinstance.h"
 
+#include "platform/locations.h"
+
 #include <QDir>
-#include <QStandardPaths>
+#include <QFile>
+#include <QFileInfo>
 
 namespace moravel {
 
@@ -14,8 +17,8 @@ QString lockPathIn(const QString& folder) {
 }
 } // namespace
 
-SingleInstance::SingleInstance()
-    : SingleInstance(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)) {}
+SingleInstance::SingleInstance(const Locations& locations)
+    : SingleInstance(locations.dataFolder()) {}
 
 SingleInstance::SingleInstance(const QString& folder) : m_path(lockPathIn(folder)) {}
 
@@ -27,6 +30,14 @@ bool SingleInstance::checkSingleInstance() {
     }
     if (m_path.isEmpty()) {
         return true;
+    }
+    // The first start of a fresh account has no data folder yet; it is made as the
+    // configuration's load would make it, owner-only.
+    const QString folder = QFileInfo(m_path).path();
+    if (!QFileInfo::exists(folder)) {
+        QDir().mkpath(folder);
+        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
     }
     m_lock = std::make_unique<QLockFile>(m_path);
     // The lock is held for the whole life of the program, so its age says nothing; only a dead

@@ -7,20 +7,24 @@
 
 namespace moravel {
 
-// One Moravel per user session: a lock file that the first copy holds until its process ends.
+class Locations;
+
+// One Moravel at a time per set of data files: a lock file beside the configuration and the log,
+// which it protects, held by the first copy until its process ends (whatever runtime folder
+// each copy was started with).
 // The system releases it with the process, also when the process is killed, because the lock
 // names the holder's process id and a lock whose holder is gone is taken over.
 class SingleInstance {
 public:
-    // The lock "Moravel.lock" in the user's runtime folder.
-    SingleInstance();
-    // The lock "Moravel.lock" in `folder`; tests give each case a folder of its own.
+    // The lock "Moravel.lock" in the data folder of `locations`.
+    explicit SingleInstance(const Locations& locations);
+    // The lock "Moravel.lock" in `folder`.
     explicit SingleInstance(const QString& folder);
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
     ~SingleInstance();
 
-    // True unless another live Moravel holds the lock. Any other failure (no runtime folder,
+    // True unless another live Moravel holds the lock. Any other failure (no data folder,
     // no rights, a full disk) counts as the first copy: a broken lock must never keep the user
     // out of the program. Once obtained, the lock stays held until this object is destroyed.
     bool checkSingleInstance();

@@ -1,13 +1,11 @@
 #include "platform/trash.h"
 
-#include <QFile>
-
 #include <gio/gio.h>
 
 namespace moravel {
 
-bool moveToTrash(const QString& path, QString& reason) {
-    GFile* file = g_file_new_for_path(QFile::encodeName(path).constData());
+bool moveToTrash(const QByteArray& path, QString& reason) {
+    GFile* file = g_file_new_for_path(path.constData());
     GError* error = nullptr;
     const bool trashed = g_file_trash(file, nullptr, &error) != FALSE;
     if (!trashed) {

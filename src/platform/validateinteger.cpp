@@ -2,6 +2,8 @@
 
 #include "platform/prompts.h"
 
+#include <type_traits>
+
 namespace moravel {
 
 namespace {
@@ -10,8 +12,7 @@ QString notAnIntegerSuffix() {
     return QStringLiteral(" must be an integer");
 }
 
-int hexDigitValue(QChar c) {
-    const char16_t u = c.unicode();
+int hexDigitValue(char16_t u) {
     if (u >= u'0' && u <= u'9') {
         return u - u'0';
     }
@@ -24,24 +25,29 @@ int hexDigitValue(QChar c) {
     return -1;
 }
 
-} // namespace
-
-std::optional<qint32> parseInteger(const QString& text) {
+template <typename Text> std::optional<qint32> parseDigits(Text text) {
     qsizetype i = 0;
     const qsizetype n = text.size();
-    while (i < n && text[i] == u' ') {
+    const auto at = [&text](qsizetype k) -> char16_t {
+        if constexpr (std::is_same_v<Text, QStringView>) {
+            return text[k].unicode();
+        } else {
+            return static_cast<unsigned char>(text[k]);
+        }
+    };
+    while (i < n && at(i) == u' ') {
         ++i;
     }
     bool negative = false;
-    if (i < n && (text[i] == u'-' || text[i] == u'+')) {
-        negative = text[i] == u'-';
+    if (i < n && (at(i) == u'-' || at(i) == u'+')) {
+        negative = at(i) == u'-';
         ++i;
     }
     int base = 10;
-    if (i < n && text[i] == u'$') {
+    if (i < n && at(i) == u'$') {
         base = 16;
         ++i;
-    } else if (i + 1 < n && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X')) {
+    } else if (i + 1 < n && at(i) == u'0' && (at(i + 1) == u'x' || at(i + 1) == u'X')) {
         base = 16;
         i += 2;
     }
@@ -52,7 +58,7 @@ std::optional<qint32> parseInteger(const QString& text) {
     const qint64 limit = negative ? qint64(1) << 31 : (qint64(1) << 31) - 1;
     qint64 magnitude = 0;
     for (; i < n; ++i) {
-        const int digit = hexDigitValue(text[i]);
+        const int digit = hexDigitValue(at(i));
         if (digit < 0 || digit >= base) {
             return std::nullopt;
         }
@@ -62,6 +68,16 @@ std::optional<qint32> parseInteger(const QString& text) {
         }
     }
     return static_cast<qint32>(negative ? -magnitude : magnitude);
+}
+
+} // namespace
+
+std::optional<qint32> parseInteger(QStringView text) {
+    return parseDigits(text);
+}
+
+std::optional<qint32> parseInteger(QByteArrayView text) {
+    return parseDigits(text);
 }
 
 bool validateInteger(const QString& text, const QString& label, Prompts& prompts) {

@@ -2,6 +2,7 @@
 
 #include "engine/asciicase.h"
 #include "engine/errorcontrol.h"
+#include "engine/filename.h"
 #include "engine/maskmatcher.h"
 #include "engine/rule.h"
 #include "platform/locations.h"
@@ -11,7 +12,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSet>
 
 #include <cstring>
 #include <dirent.h>
@@ -50,8 +50,8 @@ bool isDotOrDotDot(const char* name) {
 
 bool taskManager::scanDesktops(const global& state, ShellInfo& shellInfo, errorControl& error) {
     // Each desktop is looked up on its own, so that a failed lookup of one leaves the other.
-    const QString userDesktop = state.locations().desktopFolder(false);
-    const QString publicDesktop = state.locations().desktopFolder(true);
+    const QString userDesktop = desktopFolder(state.locations(), false);
+    const QString publicDesktop = desktopFolder(state.locations(), true);
     try {
         scanFolder(state, shellInfo, userDesktop, DesktopKind::User);
         scanFolder(state, shellInfo, publicDesktop, DesktopKind::Public);
@@ -77,8 +77,7 @@ void taskManager::scanFolder(const global& state, ShellInfo& shellInfo, const QS
         return;
     }
     const int dirFd = ::dirfd(dir.get());
-    // Planning compares each upper-cased name with the entries exactly as they are listed.
-    const QSet<QString> listedAsIs(state.ignoreList.cbegin(), state.ignoreList.cend());
+    const QSet<QString> ignored = ignoredAsListed(state);
 
     while (const dirent* entry = ::readdir(dir.get())) {
         if (isDotOrDotDot(entry->d_name)) {
@@ -94,7 +93,8 @@ void taskManager::scanFolder(const global& state, ShellInfo& shellInfo, const QS
             continue;
         }
         auto item = std::make_unique<task>();
-        item->name = QFile::decodeName(entry->d_name);
+        item->nameBytes = QByteArray(entry->d_name);
+        item->name = displayName(item->nameBytes);
         item->sourceFolder = folder;
         item->size = isFolder ? 0 : static_cast<std::int64_t>(info.st_size);
         item->isFolder = isFolder;
@@ -104,25 +104,27 @@ void taskManager::scanFolder(const global& state, ShellInfo& shellInfo, const QS
         item->modified = fileTimeToLocalDateTime(info.st_mtim.tv_sec, info.st_mtim.tv_nsec);
         item->accessed = fileTimeToLocalDateTime(info.st_atim.tv_sec, info.st_atim.tv_nsec);
         item->desktop = desktop;
-
-        if (listedAsIs.contains(upperAscii(item->name))) {
-            item->action = actions::Leave;
-        } else {
-            planByRules(state, *item);
-        }
+        plan(state, ignored, *item);
         addTask(std::move(item));
     }
 }
 
-void taskManager::planTask(const global& state, task& item) const {
-    const QString upperName = upperAscii(item.name);
-    for (const QString& entry : state.ignoreList) {
-        if (entry == upperName) {
-            item.action = actions::Leave;
-            return;
-        }
+QSet<QString> taskManager::ignoredAsListed(const global& state) {
+    return QSet<QString>(state.ignoreList.cbegin(), state.ignoreList.cend());
+}
+
+void taskManager::plan(const global& state, const QSet<QString>& ignored, task& item) {
+    // Compared with the entries exactly as they are listed; applyIgnoreList then also finds
+    // entries written in another case.
+    if (ignored.contains(upperAscii(item.name))) {
+        item.action = actions::Leave;
+        return;
     }
     planByRules(state, item);
+}
+
+void taskManager::planTask(const global& state, task& item) const {
+    plan(state, ignoredAsListed(state), item);
 }
 
 void taskManager::applyIgnoreList(const global& state) {

@@ -3,6 +3,7 @@
 #include "engine/actionkind.h"
 #include "engine/task.h"
 
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -36,6 +37,7 @@ public:
     void scanFolder(const global& state, ShellInfo& shellInfo, const QString& folder,
                     DesktopKind desktop);
     // Ignore list first, then the first matching rule whose action is 0..5, else Leave.
+    // Throws InvalidMask.
     void planTask(const global& state, task& item) const;
     void applyIgnoreList(const global& state);
     bool isIgnored(const global& state, const QString& name) const;
@@ -49,6 +51,11 @@ public:
     // Whether an entry names that folder: the same text, or one that differs only in doubled
     // or trailing separators and "." or ".." steps. Letter case counts.
     bool hasDestination(const QString& folder) const;
+
+private:
+    // The ignore list as planning compares it: each entry exactly as it is listed.
+    static QSet<QString> ignoredAsListed(const global& state);
+    static void plan(const global& state, const QSet<QString>& ignored, task& item);
 };
 
 } // namespace moravel

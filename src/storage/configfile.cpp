@@ -4,6 +4,7 @@
 #include "platform/locations.h"
 #include "platform/prompts.h"
 #include "platform/shelloperations.h"
+#include "platform/validateinteger.h"
 #include "storage/atomicfile.h"
 #include "storage/configtexts.h"
 #include "storage/global.h"
@@ -304,9 +305,7 @@ bool parseDocument(const QByteArray& bytes, QDomDocument& document, errorControl
 }
 
 std::optional<std::int32_t> integerOf(const QString& text) {
-    bool ok = false;
-    const int value = text.toInt(&ok, 10);
-    return ok ? std::optional<std::int32_t>(value) : std::nullopt;
+    return parseInteger(text);
 }
 
 std::optional<std::int32_t> integerAttribute(const QDomElement& element, const QString& name,
@@ -401,7 +400,7 @@ int global::loadConfiguration(errorControl& error, Prompts& prompts) {
         // file goes only once its copy is safe: a failed copy keeps it (the copy's own message
         // tells the user why).
         ShellOperations shell(prompts);
-        if (shell.shellCopy(legacyPath, path)) {
+        if (shell.shellCopy(QFile::encodeName(legacyPath), QFile::encodeName(path))) {
             QFile::remove(legacyPath);
         }
     }
@@ -513,9 +512,11 @@ int global::loadConfiguration(errorControl& error, Prompts& prompts) {
 
     const auto readRule = [&](const QDomElement& element) {
         rule& r = newRule();
-        // Without a number the rule stays unchosen: the plan passes it over, the file keeps it.
-        r.action =
-            low8(integerAttribute(element, actionAttr, missing).value_or(actions::NotChosen));
+        // Anything but one of the six actions or "not chosen" stays unchosen: the plan passes
+        // it over and the file keeps it. Its low byte alone could turn 260 into Delete.
+        const std::int32_t action =
+            integerAttribute(element, actionAttr, missing).value_or(actions::NotChosen);
+        r.action = isKnownAction(action) ? static_cast<ActionKind>(action) : actions::NotChosen;
         r.folder = element.attribute(folderAttr);
         for (QDomNode child = element.firstChild(); !child.isNull(); child = child.nextSibling()) {
             if (!child.isElement()) {
@@ -523,8 +524,12 @@ int global::loadConfiguration(errorControl& error, Prompts& prompts) {
             }
             const QDomElement c = child.toElement();
             ruleCondition& condition = r.addCondition();
-            condition.type =
-                low8(integerAttribute(c, typeAttr, missing).value_or(conditions::Broken));
+            // Likewise a type outside the five: 256 must not become a name mask.
+            const std::int32_t type =
+                integerAttribute(c, typeAttr, missing).value_or(conditions::Broken);
+            condition.type = type >= conditions::NameMask && type <= conditions::IsFolder
+                                 ? static_cast<ConditionKind>(type)
+                                 : conditions::Broken;
             switch (condition.type) {
             case conditions::NameMask:
                 condition.mask = c.attribute(maskAttr, QStringLiteral("*.*"));

@@ -1,6 +1,7 @@
 #include "storage/global.h"
 
 #include "engine/clock.h"
+#include "storage/logappender.h"
 
 #include <QRandomGenerator>
 
@@ -26,6 +27,8 @@ std::int32_t newUniqueId() {
 
 global::global(const Locations& locations, const Clock& clock)
     : m_locations(locations), m_clock(clock) {}
+
+global::~global() = default;
 
 DateTimeValue global::nextReminderDate() const {
     QDate d = m_clock.now().date().addDays(1);

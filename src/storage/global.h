@@ -9,13 +9,13 @@
 
 #include <cstdint>
 #include <memory>
-#include <utility>
 #include <vector>
 
 namespace moravel {
 
 class Clock;
 class Locations;
+class LogAppender;
 class Prompts;
 class errorControl;
 
@@ -48,6 +48,7 @@ public:
     global(const Locations& locations, const Clock& clock);
     global(const global&) = delete;
     global& operator=(const global&) = delete;
+    ~global();
 
     const Locations& locations() const { return m_locations; }
     const Clock& clock() const { return m_clock; }
@@ -63,8 +64,6 @@ public:
     bool iniciarConWindows = false;
     std::int32_t nroOperacion = 0;
     std::vector<std::unique_ptr<logLine>> logLines;
-    // The lines of the log file that did not read as records, written back in their places.
-    std::vector<unreadLogLine> unreadLogLines;
     DateTimeValue nextReminder = 0;
     bool startAborted = false;
     bool includeFolders = false;
@@ -85,12 +84,30 @@ public:
     int loadConfiguration(errorControl& error, Prompts& prompts);
     bool saveConfiguration(errorControl& error) const;
 
-    // Cleaning log "MVL.log" in the data folder.
+    // Cleaning log "MVL.log" in the data folder. The file is only ever appended to: each record
+    // reaches it as soon as its item has been cleaned, so that neither a crash nor a kill nor a
+    // second Moravel costs a record, and lines this version does not read (other regional
+    // settings, hand edits) stay in the file exactly as they are.
+    // A new empty record at the end of `logLines`; it goes to the file with the next write.
     logLine& newLogLine();
-    void logAction(const QString& itemName, const QString& destinationFolder, ActionKind action);
-    void parseLogLine(const QString& line);
+    // Records a cleaned item under the name (its bytes) it has at its destination, and writes
+    // the record to the file at once; nothing for Leave. False when the record could not be
+    // written: it waits in memory for writeLog, and logWriteFailure() tells why.
+    bool logAction(const QByteArray& itemName, const QString& destinationFolder, ActionKind action);
+    // Reads the file into `logLines` (appending). Lines that are no records are passed over.
     bool readLog(errorControl& error);
-    bool writeLog(errorControl& error) const;
+    // Makes sure the log takes records: it read in full at start (or there was none yet) and
+    // opens for appending. A run starts only then. False with the reason and path in `error`.
+    bool openLog(errorControl& error);
+    // Writes the records that are not in the file yet, then makes the file durable, and closes
+    // it. Creates an empty log when there is none. True when the file holds every record.
+    bool writeLog(errorControl& error);
+    // The records made since start that are not in the file, in order.
+    std::vector<const logLine*> unwrittenRecords() const;
+    // Why the last record could not be written.
+    QString logWriteFailure() const { return m_logWriteFailure; }
+    // "MVL.log" in the data folder; empty when there is no data folder.
+    QString logFilePath() const;
 
     // Start at login, by `iniciarConWindows`: writes the autostart entry that runs
     // `programPath`, or removes it. False, with the reason in `error`, when that failed.
@@ -101,13 +118,18 @@ public:
     QString telemetryString() const;
 
 private:
+    // Writes the records made in this session that the file does not hold yet.
+    bool writeRecords();
+
     const Locations& m_locations;
     const Clock& m_clock;
-    // After a read of the log file that did not get all of it, the file holds more than
-    // memory: it is then never rewritten from memory alone. The records of `logLines` from
-    // `m_loggedOnDisk.first` up to `.second` are those the file holds.
-    mutable bool m_logPartlyRead = false;
-    mutable std::pair<std::size_t, std::size_t> m_loggedOnDisk{0, 0};
+    std::unique_ptr<LogAppender> m_log;
+    // Indexes in `logLines` of the records made in this session that the file does not hold,
+    // in order.
+    std::vector<std::size_t> m_unwritten;
+    // Why the log could not be read at start; empty when it read in full or there was none.
+    QString m_logReadFailure;
+    QString m_logWriteFailure;
 };
 
 // Writes the first-run configuration, an empty log and the default archive folder. Messages

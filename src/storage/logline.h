@@ -6,7 +6,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <cstddef>
 #include <cstdint>
 
 namespace moravel {
@@ -15,22 +14,24 @@ namespace moravel {
 class logLine {
 public:
     std::int32_t operationNumber = 0;
-    QString itemName;
+    QString itemName;          // the item's name as the user reads it
     QString destinationFolder; // empty for Recycle and Delete
     ActionKind performedAction = actions::Leave;
     DateTimeValue cleanedAt = 0;
+    // The name's bytes when `itemName` does not give them back (a name that is not UTF-8);
+    // empty otherwise, which spares the thousands of ordinary names a second copy.
+    QByteArray itemNameRaw;
+
+    // The item's name exactly as the file system holds it: what a restore looks for.
+    QByteArray itemNameBytes() const {
+        return itemNameRaw.isNull() ? itemName.toUtf8() : itemNameRaw;
+    }
+    // Sets the name from its bytes, the text and the raw bytes alike.
+    void setItemName(const QByteArray& bytes);
 
     // The record as one line of the log file, without the line end, in the current locale's
-    // short date and long time formats.
-    QString toLogText() const;
-};
-
-// A line of the log file that did not read as a record (written under other regional settings,
-// edited by hand, damaged). It is written back as it was, so that rewriting the log never loses
-// what could not be read.
-struct unreadLogLine {
-    std::size_t recordsBefore = 0; // how many records of `logLines` come before it
-    QByteArray text;               // as it was in the file, without its line end
+    // short date and long time formats. Bytes, since a name need not be text.
+    QByteArray toLogText() const;
 };
 
 } // namespace moravel

@@ -1,11 +1,16 @@
 #include "storage/logtext.h"
 
+#include "engine/filename.h"
+#include "platform/validateinteger.h"
 #include "storage/localedatetime.h"
+
+#include <QLocale>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <limits>
+#include <set>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -15,97 +20,19 @@ namespace moravel::logtext {
 
 namespace {
 
-// The characters that end a bare field besides the comma, and that the reader passes over
-// between fields.
-constexpr bool isBlank(char16_t c) {
+// The bytes that end a bare field besides the comma, and that the reader passes over between
+// fields.
+constexpr bool isBlank(unsigned char c) {
     return c >= 1 && c <= 32;
 }
 
-// A blank (1 to 32), a double quote (34) or a comma (44): all at most 44, which most
-// characters of names and paths are not, so one comparison usually settles a character.
+// A blank (1 to 32), a double quote (34) or a comma (44).
 constexpr bool isSpecial(char16_t c) {
-    return c <= u',' && (c == u'"' || c == u',' || isBlank(c));
+    return c <= u',' && (c == u'"' || c == u',' || (c >= 1 && c <= 32));
 }
 
 bool needsQuotes(QStringView text) {
     return std::any_of(text.utf16(), text.utf16() + text.size(), isSpecial);
-}
-
-void appendField(QString& out, QStringView text) {
-    if (!needsQuotes(text)) {
-        out += text;
-        return;
-    }
-    out += u'"';
-    for (const QChar c : text) {
-        if (c == u'"') {
-            out += u'"';
-        }
-        out += c;
-    }
-    out += u'"';
-}
-
-void appendInteger(QString& out, qint64 value) {
-    char16_t digits[24];
-    int count = 0;
-    const bool negative = value < 0;
-    // Counted as a negative number, so that the smallest value does not overflow.
-    qint64 rest = negative ? value : -value;
-    do {
-        digits[count++] = static_cast<char16_t>(u'0' - rest % 10);
-        rest /= 10;
-    } while (rest != 0);
-    if (negative) {
-        out += u'-';
-    }
-    while (count > 0) {
-        out += QChar(digits[--count]);
-    }
-}
-
-// A decimal integer as QString::number writes it, with an optional sign. Longer texts than any
-// 64-bit number are refused rather than wrapped.
-bool readInteger(QStringView text, qint64& value) {
-    qsizetype i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
-    if (i == text.size() || text.size() - i > 18) {
-        return false;
-    }
-    qint64 result = 0;
-    for (; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < u'0' || c > u'9') {
-            return false;
-        }
-        result = result * 10 + (c - u'0');
-    }
-    value = negative ? -result : result;
-    return true;
-}
-
-struct Field {
-    QStringView text;
-    bool doubledQuotes = false; // a quoted field with "" inside, each standing for one "
-};
-
-QString fieldText(const Field& field) {
-    if (!field.doubledQuotes) {
-        return field.text.toString();
-    }
-    // Every quote inside is doubled: keep the first of each pair.
-    QString text;
-    text.reserve(field.text.size());
-    qsizetype from = 0;
-    for (qsizetype quote; (quote = field.text.indexOf(u'"', from)) >= 0; from = quote + 2) {
-        text += field.text.sliced(from, quote + 1 - from);
-    }
-    text += field.text.sliced(from);
-    return text;
 }
 
 char* writeInteger(char* out, qint64 value) {
@@ -220,36 +147,84 @@ char* writeField(char* out, QStringView text, QStringEncoder& encoder) {
     return out + size;
 }
 
-// Where a bare field that starts at `i` ends: at a comma, a blank or the end. Eight units at a
-// time where the processor allows, since names and paths are mostly long runs of plain letters.
-qsizetype bareFieldEnd(const char16_t* data, qsizetype i, qsizetype n) {
+// A name, written as its bytes.
+char* writeBytesField(char* out, QByteArrayView bytes) {
+    bool quote = false;
+    for (const char c : bytes) {
+        if (isSpecial(static_cast<unsigned char>(c))) {
+            quote = true;
+            break;
+        }
+    }
+    if (!quote) {
+        if (!bytes.isEmpty()) {
+            std::memcpy(out, bytes.data(), static_cast<std::size_t>(bytes.size()));
+        }
+        return out + bytes.size();
+    }
+    *out++ = '"';
+    for (const char c : bytes) {
+        if (c == '"') {
+            *out++ = '"';
+        }
+        *out++ = c;
+    }
+    *out++ = '"';
+    return out;
+}
+
+// Where a bare field that starts at `i` ends: at a comma, a blank or the end. Sixteen bytes at
+// a time where the processor allows, since names and paths are mostly long runs of letters.
+qsizetype bareFieldEnd(const char* data, qsizetype i, qsizetype n) {
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
-    for (; i + 8 <= n; i += 8) {
-        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-        // Signed comparisons: units from 0x8000 on count as negative, and are no blanks.
+    for (; i + 16 <= n; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        // Signed comparisons: bytes from 0x80 on count as negative, and are no blanks.
         const __m128i ends = _mm_or_si128(
-            _mm_and_si128(_mm_cmpgt_epi16(units, zero), _mm_cmplt_epi16(units, _mm_set1_epi16(33))),
-            _mm_cmpeq_epi16(units, _mm_set1_epi16(',')));
+            _mm_and_si128(_mm_cmpgt_epi8(bytes, zero), _mm_cmplt_epi8(bytes, _mm_set1_epi8(33))),
+            _mm_cmpeq_epi8(bytes, _mm_set1_epi8(',')));
         const int mask = _mm_movemask_epi8(ends);
         if (mask != 0) {
-            return i + __builtin_ctz(static_cast<unsigned>(mask)) / 2;
+            return i + __builtin_ctz(static_cast<unsigned>(mask));
         }
     }
 #endif
-    while (i < n && (data[i] > u',' || (data[i] != u',' && !isBlank(data[i])))) {
+    while (i < n && data[i] != ',' && !isBlank(static_cast<unsigned char>(data[i]))) {
         ++i;
     }
     return i;
 }
 
+struct Field {
+    QByteArrayView text;
+    bool doubledQuotes = false; // a quoted field with "" inside, each standing for one "
+};
+
+QByteArray fieldBytes(const Field& field) {
+    if (!field.doubledQuotes) {
+        return field.text.toByteArray();
+    }
+    // Every quote inside is doubled: keep the first of each pair.
+    QByteArray bytes;
+    bytes.reserve(field.text.size());
+    for (qsizetype i = 0; i < field.text.size(); ++i) {
+        bytes += field.text[i];
+        if (field.text[i] == '"') {
+            ++i;
+        }
+    }
+    return bytes;
+}
+
 // Splits a line into fields: the exact inverse of the quoting rule, so that every line that
-// appendRecord makes gives back its five texts.
-LineKind split(QStringView line, std::array<Field, 5>& fields) {
+// the writer makes gives back its five fields.
+LineKind split(QByteArrayView line, std::array<Field, 5>& fields) {
     const qsizetype n = line.size();
+    const char* data = line.data();
     qsizetype i = 0;
     const auto skipBlanks = [&] {
-        while (i < n && isBlank(line[i].unicode())) {
+        while (i < n && isBlank(static_cast<unsigned char>(data[i]))) {
             ++i;
         }
     };
@@ -261,33 +236,35 @@ LineKind split(QStringView line, std::array<Field, 5>& fields) {
             return LineKind::NotRecord;
         }
         Field field;
-        if (line[i] == u'"') {
+        if (data[i] == '"') {
             const qsizetype start = ++i;
             for (;;) {
-                const qsizetype quote = line.indexOf(u'"', i);
-                if (quote < 0) {
+                const auto* quote = static_cast<const char*>(
+                    std::memchr(data + i, '"', static_cast<std::size_t>(n - i)));
+                if (quote == nullptr) {
                     // No record as it stands: where the field ends is unknown, and taking the
                     // rest of the line would glue the following fields into it. The file's
                     // reader tries the next line, since a name may hold a line end.
                     return LineKind::OpenQuote;
                 }
-                if (quote + 1 < n && line[quote + 1] == u'"') {
+                const qsizetype at = quote - data;
+                if (at + 1 < n && data[at + 1] == '"') {
                     field.doubledQuotes = true;
-                    i = quote + 2;
+                    i = at + 2;
                     continue;
                 }
-                field.text = line.sliced(start, quote - start);
-                i = quote + 1;
+                field.text = line.sliced(start, at - start);
+                i = at + 1;
                 break;
             }
         } else {
             const qsizetype start = i;
-            i = bareFieldEnd(line.utf16(), i, n);
+            i = bareFieldEnd(data, i, n);
             field.text = line.sliced(start, i - start);
         }
         fields[static_cast<std::size_t>(count++)] = field;
         skipBlanks();
-        if (i < n && line[i] == u',') {
+        if (i < n && data[i] == ',') {
             if (i == n - 1) {
                 if (count == 5) {
                     return LineKind::NotRecord;
@@ -301,48 +278,87 @@ LineKind split(QStringView line, std::array<Field, 5>& fields) {
     return count == 5 ? LineKind::Record : LineKind::NotRecord;
 }
 
+bool isAscii(QByteArrayView bytes) {
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Three readings of a format tell it apart from any other: formats that write these alike
+// read the log alike.
+QString signatureOf(const LocaleDateTimeFormat& format) {
+    const auto at = [](int y, int mo, int d, int h, int mi, int s) {
+        return toDateTimeValue(QDateTime(QDate(y, mo, d), QTime(h, mi, s)));
+    };
+    return format.dateTimeText(at(2001, 11, 22, 13, 44, 55)) + u'\x1f' +
+           format.dateTimeText(at(2002, 3, 4, 5, 6, 7)) + u'\x1f' +
+           format.dateTimeText(at(2003, 10, 9, 0, 0, 0));
+}
+
+struct KnownFormat {
+    std::shared_ptr<const LocaleDateTimeFormat> format;
+    QString signature;
+};
+
+const std::vector<KnownFormat>& knownFormatList() {
+    static const std::vector<KnownFormat> list = [] {
+        std::vector<KnownFormat> formats;
+        std::set<QString> seen;
+        const auto add = [&](const QLocale& locale) {
+            auto format = std::make_shared<const LocaleDateTimeFormat>(locale);
+            QString signature = signatureOf(*format);
+            if (seen.insert(signature).second) {
+                formats.push_back({std::move(format), std::move(signature)});
+            }
+        };
+        // The likeliest writers first: a cron job runs under C, the session under the system's
+        // own settings, and US English is the commonest of all; then every other in Qt's order.
+        add(QLocale::c());
+        add(QLocale::system());
+        for (const char* variable : {"LC_ALL", "LC_TIME", "LANG"}) {
+            const QString name = qEnvironmentVariable(variable).section(u'.', 0, 0);
+            if (!name.isEmpty()) {
+                add(QLocale(name));
+            }
+        }
+        for (const QString& name :
+             qEnvironmentVariable("LANGUAGE").split(u':', Qt::SkipEmptyParts)) {
+            add(QLocale(name));
+        }
+        add(QLocale(QLocale::English, QLocale::UnitedStates));
+        for (const QLocale& locale : QLocale::matchingLocales(
+                 QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory)) {
+            add(locale);
+        }
+        return formats;
+    }();
+    return list;
+}
+
 } // namespace
 
-void appendRecord(QString& out, const logLine& record, const LocaleDateTimeFormat& format) {
-    appendInteger(out, record.operationNumber);
-    out += u',';
-    appendField(out, record.itemName);
-    out += u',';
-    appendField(out, record.destinationFolder);
-    out += u',';
-    appendInteger(out, record.performedAction);
-    out += u',';
-    const qsizetype start = out.size();
-    format.appendDateTimeText(out, record.cleanedAt);
-    const QStringView written = QStringView(out).sliced(start);
-    if (needsQuotes(written)) {
-        // With a time the text holds a blank; quote it in place.
-        const QString text = written.toString();
-        out.truncate(start);
-        appendField(out, text);
-    }
-}
-
-Utf8Writer::Utf8Writer(const LocaleDateTimeFormat& format, qsizetype expectedSize)
+LineWriter::LineWriter(const LocaleDateTimeFormat& format, qsizetype expectedSize)
     : m_dates(format), m_encoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless) {
-    m_bytes.resize(std::max<qsizetype>(expectedSize, 4096));
+    m_bytes.resize(std::max<qsizetype>(expectedSize, 256));
 }
 
-char* Utf8Writer::room(qsizetype size) {
+char* LineWriter::room(qsizetype size) {
     if (m_bytes.size() - m_used < size) {
         m_bytes.resize(std::max(2 * m_bytes.size(), m_used + size));
     }
     return m_bytes.data() + m_used;
 }
 
-void Utf8Writer::append(const logLine& record) {
+void LineWriter::append(const logLine& record) {
     const QStringView date = m_dates.text(record.cleanedAt);
-    char* const begin =
-        room(48 + utf8FieldRoom(record.itemName.size()) +
-             utf8FieldRoom(record.destinationFolder.size()) + utf8FieldRoom(date.size()));
+    const qsizetype nameRoom = record.itemNameRaw.isNull() ? utf8FieldRoom(record.itemName.size())
+                                                           : 2 * record.itemNameRaw.size() + 2;
+    char* const begin = room(48 + nameRoom + utf8FieldRoom(record.destinationFolder.size()) +
+                             utf8FieldRoom(date.size()));
     char* at = writeInteger(begin, record.operationNumber);
     *at++ = ',';
-    at = writeField(at, record.itemName, m_encoder);
+    // A name the text gives back is written from the text; any other as its bytes.
+    at = record.itemNameRaw.isNull() ? writeField(at, record.itemName, m_encoder)
+                                     : writeBytesField(at, record.itemNameRaw);
     *at++ = ',';
     at = writeField(at, record.destinationFolder, m_encoder);
     *at++ = ',';
@@ -354,7 +370,7 @@ void Utf8Writer::append(const logLine& record) {
     m_used += at - begin;
 }
 
-void Utf8Writer::appendLine(QByteArrayView text) {
+void LineWriter::appendLine(QByteArrayView text) {
     char* at = room(text.size() + 2);
     if (!text.isEmpty()) {
         std::memcpy(at, text.data(), static_cast<std::size_t>(text.size()));
@@ -365,48 +381,150 @@ void Utf8Writer::appendLine(QByteArrayView text) {
     m_used += text.size() + 2;
 }
 
-QByteArray Utf8Writer::take() {
+QByteArray LineWriter::take() {
     m_bytes.truncate(m_used);
     m_used = 0;
     return std::move(m_bytes);
 }
 
-LineKind readRecord(QStringView line, const LocaleDateTimeFormat& format, int referenceYear,
-                    logLine& record, const logLine* previous, LocaleDateTimeFormat::Reader* dates) {
+struct DateReader::Candidate {
+    explicit Candidate(std::shared_ptr<const LocaleDateTimeFormat> f, QString s)
+        : format(std::move(f)), signature(std::move(s)), reader(*format) {}
+    std::shared_ptr<const LocaleDateTimeFormat> format;
+    QString signature;
+    LocaleDateTimeFormat::Reader reader;
+};
+
+DateReader::DateReader(std::shared_ptr<const LocaleDateTimeFormat> format, int referenceYear,
+                       DateTimeValue latest)
+    : m_referenceYear(referenceYear), m_latest(latest) {
+    QString signature = signatureOf(*format);
+    m_first = std::make_unique<Candidate>(std::move(format), std::move(signature));
+}
+
+DateReader::~DateReader() = default;
+
+bool DateReader::tryCandidate(Candidate& candidate, QStringView text, DateTimeValue& value) {
+    return candidate.reader.read(text, m_referenceYear, value);
+}
+
+bool DateReader::read(QStringView text, DateTimeValue& value) {
+    DateTimeValue reading = 0;
+    bool haveFallback = false;
+    DateTimeValue fallback = 0;
+    // Almost every text reads at once, in the current format and in the present.
+    if (tryCandidate(*m_first, text, reading)) {
+        if (reading <= m_latest + 1) {
+            value = reading;
+            return true;
+        }
+        haveFallback = true;
+        fallback = reading;
+    }
+    // Another format's reading in the future, or before the hundred years that two-digit
+    // years fall into, is a misreading, not a record.
+    const DateTimeValue earliest = toDateTimeValue(QDate(m_referenceYear - 50, 1, 1));
+    const auto plausible = [&](Candidate& candidate) {
+        return tryCandidate(candidate, text, reading) && reading <= m_latest + 1 &&
+               reading >= earliest;
+    };
+    for (auto it = m_used.begin(); it != m_used.end(); ++it) {
+        if (plausible(**it)) {
+            std::rotate(m_used.begin(), it, it + 1);
+            value = reading;
+            return true;
+        }
+    }
+    if (!m_othersBuilt) {
+        m_othersBuilt = true;
+        for (const KnownFormat& known : knownFormatList()) {
+            if (known.signature != m_first->signature) {
+                m_others.push_back(std::make_unique<Candidate>(known.format, known.signature));
+            }
+        }
+    }
+    for (auto it = m_others.begin(); it != m_others.end(); ++it) {
+        if (plausible(**it)) {
+            m_used.insert(m_used.begin(), std::move(*it));
+            m_others.erase(it);
+            value = reading;
+            return true;
+        }
+    }
+    if (haveFallback) {
+        value = fallback;
+        return true;
+    }
+    return false;
+}
+
+const std::vector<std::shared_ptr<const LocaleDateTimeFormat>>& knownFormats() {
+    static const std::vector<std::shared_ptr<const LocaleDateTimeFormat>> formats = [] {
+        std::vector<std::shared_ptr<const LocaleDateTimeFormat>> list;
+        for (const KnownFormat& known : knownFormatList()) {
+            list.push_back(known.format);
+        }
+        return list;
+    }();
+    return formats;
+}
+
+LineKind readRecord(QByteArrayView line, DateReader& dates, logLine& record,
+                    const logLine* previous) {
     std::array<Field, 5> fields;
     const LineKind kind = split(line, fields);
     if (kind != LineKind::Record) {
         return kind;
     }
     // Five fields that do not convert are no record either: a run number or an action that is
-    // not a number, or a date of other regional settings, would put the item in the wrong
-    // place of the browser and send a restore to the wrong folder. The caller keeps such lines
-    // as they are (see global::readLog).
-    qint64 operationNumber = 0;
-    qint64 action = 0;
-    DateTimeValue cleanedAt = 0;
-    if (!readInteger(fields[0].text, operationNumber) ||
-        operationNumber < std::numeric_limits<std::int32_t>::min() ||
-        operationNumber > std::numeric_limits<std::int32_t>::max() ||
-        !readInteger(fields[3].text, action) ||
-        !(dates ? dates->read(fields[4].text, referenceYear, cleanedAt)
-                : format.readDateTime(fields[4].text, referenceYear, cleanedAt))) {
+    // not a number, or a date that reads in no format, would put the item in the wrong place
+    // of the browser and send a restore to the wrong folder. Such lines stay in the file as
+    // they are; the log is only ever appended to.
+    const std::optional<qint32> operationNumber = parseInteger(fields[0].text);
+    const std::optional<qint32> action = parseInteger(fields[3].text);
+    if (!operationNumber || !action) {
         return LineKind::NotRecord;
     }
     // Only the low eight bits count, as in the byte the action is kept in. Leave is never
-    // written, so a line that says Leave was not written by us; as a record it would vanish
-    // at the next write, kept unread it stays.
-    const auto performed = static_cast<ActionKind>(action & 0xff);
+    // written, so a line that says Leave was not written by us.
+    const auto performed = static_cast<ActionKind>(static_cast<quint32>(*action) & 0xffu);
     if (performed == actions::Leave) {
         return LineKind::NotRecord;
     }
-    record.operationNumber = static_cast<std::int32_t>(operationNumber);
-    record.itemName = fieldText(fields[1]);
+    // Folders come from the settings, which are text: one that is not UTF-8 was not written by
+    // us, and its text would lead a restore elsewhere.
+    const QByteArrayView destination = fields[2].text;
+    if (!textKeepsBytes(destination)) {
+        return LineKind::NotRecord;
+    }
+    DateTimeValue cleanedAt = 0;
+    const QByteArrayView dateField = fields[4].text;
+    if (!fields[4].doubledQuotes && dateField.size() <= 64 && isAscii(dateField)) {
+        // The usual date text, widened in place rather than decoded into a new string.
+        std::array<char16_t, 64> units{};
+        std::transform(dateField.begin(), dateField.end(), units.begin(),
+                       [](char c) { return static_cast<char16_t>(c); });
+        if (!dates.read(QStringView(units.data(), dateField.size()), cleanedAt)) {
+            return LineKind::NotRecord;
+        }
+    } else if (!dates.read(QString::fromUtf8(fieldBytes(fields[4])), cleanedAt)) {
+        return LineKind::NotRecord;
+    }
+
+    record.operationNumber = *operationNumber;
+    if (fields[1].doubledQuotes) {
+        record.setItemName(fieldBytes(fields[1]));
+    } else {
+        record.itemName = QString::fromUtf8(fields[1].text);
+        record.itemNameRaw =
+            textKeepsBytes(fields[1].text) ? QByteArray() : fields[1].text.toByteArray();
+    }
     // One run archives many items into one folder: share its text instead of a copy each.
-    if (previous && !fields[2].doubledQuotes && fields[2].text == previous->destinationFolder) {
+    if (previous && !fields[2].doubledQuotes && isAscii(destination) &&
+        previous->destinationFolder == QLatin1StringView(destination)) {
         record.destinationFolder = previous->destinationFolder;
     } else {
-        record.destinationFolder = fieldText(fields[2]);
+        record.destinationFolder = displayName(fieldBytes(fields[2]));
     }
     record.performedAction = performed;
     record.cleanedAt = cleanedAt;

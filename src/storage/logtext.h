@@ -9,13 +9,17 @@
 #include <QStringEncoder>
 #include <QStringView>
 
+#include <memory>
 #include <vector>
 
 namespace moravel {
 
-// One line of the cleaning log: five fields joined by commas. A field that holds a character
-// with a code from 1 to 32, a double quote or a comma is enclosed in double quotes, each double
-// quote inside doubled; every other field is written bare.
+// One line of the cleaning log: five fields joined by commas. A field that holds a byte from 1
+// to 32, a double quote or a comma is enclosed in double quotes, each double quote inside
+// doubled; every other field is written bare. The file is UTF-8, except that a name is written
+// as the very bytes of the file's name, which need not be UTF-8: the separators are ASCII, and
+// UTF-8 never uses ASCII bytes inside a character, so splitting the bytes is the same as
+// splitting the text.
 namespace logtext {
 
 enum class LineKind {
@@ -24,14 +28,11 @@ enum class LineKind {
     OpenQuote, // a quoted field runs past the end: the line may go on after a line end
 };
 
-// Appends `record` as one line, without the line end.
-void appendRecord(QString& out, const logLine& record, const LocaleDateTimeFormat& format);
-
-// The log file's bytes, UTF-8 with CR LF, written straight from the records (the file's
-// writer, where speed counts): each record gives the bytes of appendRecord and a line end.
-class Utf8Writer {
+// Writes records as lines of the log file, each with its line end CR LF. The one writer of a
+// log line: the file's appends and logLine::toLogText both use it.
+class LineWriter {
 public:
-    Utf8Writer(const LocaleDateTimeFormat& format, qsizetype expectedSize);
+    LineWriter(const LocaleDateTimeFormat& format, qsizetype expectedSize);
     void append(const logLine& record);
     // A line as it is, with a line end.
     void appendLine(QByteArrayView text);
@@ -49,13 +50,44 @@ private:
     qsizetype m_used = 0;
 };
 
-// Reads a line into `record` (left unchanged unless the result is Record). The fifth field is
-// a date-time text of `format`, two-digit years read into the hundred years around
-// `referenceYear`. When the destination is that of `previous`, the record shares its text.
-// `dates`, when given, reads the dates of consecutive lines (of `format`).
-LineKind readRecord(QStringView line, const LocaleDateTimeFormat& format, int referenceYear,
-                    logLine& record, const logLine* previous = nullptr,
-                    LocaleDateTimeFormat::Reader* dates = nullptr);
+// Reads the date-time texts of a log. The file may hold lines written under other regional
+// settings than today's (a cron job under LANG=C, a change of settings), so a text that does
+// not read in the current locale's format is tried in the formats that read earlier lines of
+// the file, most recent first, then in the C locale's, the system's and US English, then in
+// every other format Qt knows. A date text can read differently in two formats (3/7/10):
+// that order decides, and another format's reading more than a day after `latest` (the
+// clock's now) or before the hundred years around `referenceYear` is taken for a misreading;
+// the current format's own reading is always taken (a clock that was wrong when the record was
+// written).
+class DateReader {
+public:
+    DateReader(std::shared_ptr<const LocaleDateTimeFormat> format, int referenceYear,
+               DateTimeValue latest);
+    ~DateReader();
+    DateReader(const DateReader&) = delete;
+    DateReader& operator=(const DateReader&) = delete;
+
+    bool read(QStringView text, DateTimeValue& value);
+
+private:
+    struct Candidate;
+    bool tryCandidate(Candidate& candidate, QStringView text, DateTimeValue& value);
+
+    int m_referenceYear;
+    DateTimeValue m_latest;
+    std::unique_ptr<Candidate> m_first;
+    std::vector<std::unique_ptr<Candidate>> m_used;   // most recent first
+    std::vector<std::unique_ptr<Candidate>> m_others; // the rest, built on first need
+    bool m_othersBuilt = false;
+};
+
+// Every distinct date-time format of the locales Qt knows, the C locale's first. Built once.
+const std::vector<std::shared_ptr<const LocaleDateTimeFormat>>& knownFormats();
+
+// Reads a line into `record` (left unchanged unless the result is Record). When the
+// destination is that of `previous`, the record shares its text.
+LineKind readRecord(QByteArrayView line, DateReader& dates, logLine& record,
+                    const logLine* previous = nullptr);
 
 } // namespace logtext
 } // namespace moravel

@@ -18,11 +18,16 @@ inline QString noDataFolder() {
     return QStringLiteral("No Data Folder found.");
 }
 
-// The log could not be read in full at start and cannot be now: rewriting it from memory would
-// lose what was never read, so it is left as it is. Followed by the reason.
-inline QString logLeftUnchanged(const QString& reason) {
-    return QStringLiteral("The log file could not be read in full and was left as it is: ") +
-           reason;
+// The log cannot take records: a run would clean items that could never be found again.
+inline QString logCannotBeWritten(const QString& path, const QString& reason) {
+    return QStringLiteral("The cleaning log \"%1\" cannot be written: %2.").arg(path, reason);
+}
+// The log could not be read at start: a run is refused until it can, since its records could
+// not be shown or restored either.
+inline QString logNotRead(const QString& path, const QString& reason) {
+    return QStringLiteral("The cleaning log \"%1\" could not be read: %2. Moravel cleans "
+                          "nothing until it can keep a record of every item.")
+        .arg(path, reason);
 }
 
 } // namespace moravel::logtexts

@@ -39,13 +39,15 @@ public:
     QStringList everything() const { return messages + warnings + questions; }
 };
 
-// Records the progress calls; `cancelAt` presses Cancel when that position is shown.
+// Records the progress calls; `cancelAt` presses Cancel when that position is shown, `endAt`
+// has the program asked to end from that position on.
 class ScriptedProgress final : public Progress {
 public:
     QList<QPair<int, int>> steps;
     int shown = 0;
     int hidden = 0;
     int cancelAt = -1;
+    int endAt = -1;
     std::function<void(int)> onStep; // runs inside setProgress, where user input would arrive
 
     void show() override {
@@ -58,6 +60,9 @@ public:
         if (position == cancelAt) {
             m_cancel = true;
         }
+        if (position == endAt) {
+            m_end = true;
+        }
         if (onStep) {
             onStep(position);
         }
@@ -65,9 +70,11 @@ public:
     bool cancelPressed() const override { return m_cancel; }
     void clearCancel() override { m_cancel = false; }
     void pressCancel() { m_cancel = true; }
+    bool mustStop() const override { return m_end; }
 
 private:
     bool m_cancel = false;
+    bool m_end = false;
 };
 
 } // namespace moravel::testing

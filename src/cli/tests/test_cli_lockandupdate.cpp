@@ -99,7 +99,7 @@ private Q_SLOTS:
         QFETCH(QStringList, arguments);
         QFETCH(bool, refused);
         Cli cli;
-        SingleInstance window;
+        SingleInstance window(cli.locations);
         QVERIFY(window.checkSingleInstance());
 
         const int status = cli.run(arguments);
@@ -108,8 +108,11 @@ private Q_SLOTS:
             QCOMPARE(status, 1);
             QCOMPARE(cli.err, anotherMoravelRuns);
             QVERIFY(cli.out.isEmpty());
-            // Nothing was read or written: not even the first-run configuration.
-            QVERIFY(!QFileInfo::exists(cli.locations.data));
+            // Nothing was read or written: not even the first-run configuration. The data
+            // folder holds the window's lock alone.
+            QCOMPARE(QDir(cli.locations.data)
+                         .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+                     QStringList{QStringLiteral("Moravel.lock")});
             QVERIFY(cli.server.requestTargets.isEmpty());
         } else {
             QCOMPARE(status, 0);
@@ -122,12 +125,14 @@ private Q_SLOTS:
         Cli cli;
         // The update request is the last step of a clean: the lock must still be held then.
         std::optional<bool> secondCopyRan;
-        cli.server.onRequest = [&] { secondCopyRan = SingleInstance().checkSingleInstance(); };
+        cli.server.onRequest = [&] {
+            secondCopyRan = SingleInstance(cli.locations).checkSingleInstance();
+        };
 
         QCOMPARE(cli.run({clean, yes}), 0);
 
         QCOMPARE(secondCopyRan, std::optional<bool>(false));
-        QVERIFY(SingleInstance().checkSingleInstance());
+        QVERIFY(SingleInstance(cli.locations).checkSingleInstance());
     }
 
     void clean_updateCheck_data() {

@@ -116,20 +116,25 @@ void tst_rules::conditionHolds_data() {
         << condition(ModifiedBefore, {}, 0, 0) << changedAt(at(0, QTime(0, 0))) << false;
     QTest::newRow("changed today 00:00:01, 0 days")
         << condition(ModifiedBefore, {}, 0, 0) << changedAt(at(0, QTime(0, 0, 1))) << true;
-    QTest::newRow("changed later today, 0 days")
-        << condition(ModifiedBefore, {}, 0, 0) << changedAt(at(0, QTime(18, 0))) << true;
+    QTest::newRow("changed earlier today, 0 days")
+        << condition(ModifiedBefore, {}, 0, 0) << changedAt(at(0, QTime(9, 0))) << true;
     QTest::newRow("changed yesterday 23:00, 1 day")
         << condition(ModifiedBefore, {}, 0, 1) << changedAt(at(-1, QTime(23, 0))) << false;
     QTest::newRow("changed yesterday 00:00, 1 day")
         << condition(ModifiedBefore, {}, 0, 1) << changedAt(at(-1, QTime(0, 0))) << false;
     QTest::newRow("changed two days ago 12:00, 1 day")
         << condition(ModifiedBefore, {}, 0, 1) << changedAt(at(-2, QTime(12, 0))) << true;
+    // A time after now is not old, however far ahead it lies.
+    QTest::newRow("changed later today, 0 days")
+        << condition(ModifiedBefore, {}, 0, 0) << changedAt(at(0, QTime(18, 0))) << false;
     QTest::newRow("changed tomorrow 12:00, 1 day")
-        << condition(ModifiedBefore, {}, 0, 1) << changedAt(at(1, QTime(12, 0))) << true;
-    QTest::newRow("changed tomorrow 00:00, 1 day")
-        << condition(ModifiedBefore, {}, 0, 1) << changedAt(at(1, QTime(0, 0))) << false;
-    QTest::newRow("changed a year ahead, 30 days")
-        << condition(ModifiedBefore, {}, 0, 30) << changedAt(at(365, QTime(0, 0))) << true;
+        << condition(ModifiedBefore, {}, 0, 1) << changedAt(at(1, QTime(12, 0))) << false;
+    QTest::newRow("changed in 2030, 30 days")
+        << condition(ModifiedBefore, {}, 0, 30) << changedAt(toDateTimeValue(QDate(2030, 1, 1)))
+        << false;
+    QTest::newRow("accessed in 2030, 30 days")
+        << condition(AccessedBefore, {}, 0, 30) << accessedAt(toDateTimeValue(QDate(2030, 1, 1)))
+        << false;
 
     QTest::newRow("accessed today 00:00:00, 0 days")
         << condition(AccessedBefore, {}, 0, 0) << accessedAt(at(0, QTime(0, 0))) << false;

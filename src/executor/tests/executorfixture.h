@@ -46,6 +46,7 @@ public:
         auto item = std::make_unique<task>();
         item->sourceFolder = desktop == DesktopKind::User ? userDesktop() : commonDesktop();
         item->name = name;
+        item->nameBytes = QFile::encodeName(name);
         item->desktop = desktop;
         item->action = action;
         item->destination = destination;

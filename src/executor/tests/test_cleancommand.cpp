@@ -1,3 +1,4 @@
+#include "engine/errorcontrol.h"
 #include "executor/busyguard.h"
 #include "executor/cleancommand.h"
 #include "executor/cleansummary.h"
@@ -5,6 +6,8 @@
 #include "executorfixture.h"
 
 #include <QTest>
+
+#include <limits>
 
 using namespace moravel;
 using namespace moravel::testing;
@@ -51,7 +54,9 @@ private Q_SLOTS:
     void notConfirmed_changesNothing();
     void confirmed_runsRescansWritesLogAndFinishes();
     void failedRun_countsTheRunAndReportsTheError();
-    void logWriteFailure_reportedAndRecordsKept();
+    void logThatTakesNoRecords_refusesTheRun();
+    void recordsNotWritten_namedWithTheirPlaces();
+    void runNumberAtItsEnd_staysThere();
     void stoppedRun_endsLikeACompleteOne();
     void failedItem_runWentAheadButDidNotSucceed();
     void whileRunning_everyOtherCommandIsRefused();
@@ -183,26 +188,77 @@ void TestCleanCommand::failedRun_countsTheRunAndReportsTheError() {
     QCOMPARE(f.prompts.messages,
              QStringList({QStringLiteral("Error: Fallo creación directorio2")}));
     QCOMPARE(c.steps, QStringList({QStringLiteral("rescan")})); // no log, no update check
-    QVERIFY(!f.exists(f.locations.data + QStringLiteral("/MVL.log")));
+    QCOMPARE(f.readFile(f.locations.data + QStringLiteral("/MVL.log")), QByteArray());
     QVERIFY(f.exists(f.userDesktop() + QStringLiteral("/a.txt")));
 }
 
-void TestCleanCommand::logWriteFailure_reportedAndRecordsKept() {
+// A log that cannot take records: the run is refused before anything is touched.
+void TestCleanCommand::logThatTakesNoRecords_refusesTheRun() {
     ExecutorFixture f;
     Command c(f);
-    // A folder in the log file's place: the configuration saves, the log cannot replace it.
     QDir().mkpath(f.locations.data + QStringLiteral("/MVL.log"));
     taskManager plan;
     f.add(plan, DesktopKind::User, QStringLiteral("a.txt"), actions::Delete);
     const CleanOutcome outcome = c.command.clean(plan);
 
+    QCOMPARE(outcome.result, CleanOutcome::Result::Failed);
+    QVERIFY(!outcome.succeeded());
+    QCOMPARE(f.prompts.messages.size(), 1);
+    QVERIFY2(f.prompts.messages[0].startsWith(QStringLiteral("Error: The cleaning log \"")),
+             qPrintable(f.prompts.messages[0]));
+    QCOMPARE(f.entries(f.userDesktop()), QStringList{QStringLiteral("a.txt")});
+}
+
+// Records that could not be written by the end of the run: the user learns which items were
+// cleaned without one and where they are now, and the command does not count as a success.
+void TestCleanCommand::recordsNotWritten_namedWithTheirPlaces() {
+    ExecutorFixture f;
+    Command c(f);
+    const QString target = f.root() + QStringLiteral("/Target");
+    QDir().mkpath(target);
+    taskManager plan;
+    f.add(plan, DesktopKind::User, QStringLiteral("moved.txt"), actions::MoveToFolder, target);
+    f.add(plan, DesktopKind::User, QStringLiteral("gone.txt"), actions::Delete);
+    // Once the run is on, the log is closed and a folder takes its place, as when the disk it
+    // lies on goes away: no record can be written from the first item on.
+    const QString log = f.locations.data + QStringLiteral("/MVL.log");
+    f.progress.onStep = [&](int position) {
+        if (position == 0) {
+            errorControl ignored;
+            f.state.writeLog(ignored);
+            QFile::remove(log);
+            QDir().mkpath(log);
+        }
+    };
+    const CleanOutcome outcome = c.command.clean(plan);
+
     QCOMPARE(outcome.result, CleanOutcome::Result::WentAhead);
     QVERIFY(!outcome.logWritten);
-    QCOMPARE(f.prompts.messages.size(), 1);
-    QVERIFY2(f.prompts.messages[0].startsWith(QStringLiteral("Error while saving log. ")),
+    QVERIFY(!outcome.succeeded());
+    QCOMPARE(f.prompts.messages.size(), 2);
+    QVERIFY2(f.prompts.messages[0].startsWith(QStringLiteral("\"moved.txt\" was cleaned, but")),
              qPrintable(f.prompts.messages[0]));
-    QCOMPARE(c.steps, QStringList({QStringLiteral("rescan"), QStringLiteral("afterRun")}));
-    QCOMPARE(f.state.logLines.size(), std::size_t(1));
+    QVERIFY2(f.prompts.messages[1].startsWith(QStringLiteral("Error while saving log. ")),
+             qPrintable(f.prompts.messages[1]));
+    QVERIFY2(f.prompts.messages[1].endsWith(
+                 QStringLiteral("These items were cleaned but have no record in the log:\n"
+                                "\"moved.txt\": now in \"") +
+                 target + u'"'),
+             qPrintable(f.prompts.messages[1]));
+    // The run stopped at the item whose record failed; the next stayed.
+    QCOMPARE(f.entries(f.userDesktop()), QStringList{QStringLiteral("gone.txt")});
+}
+
+// At the largest run number the count stays rather than turning negative.
+void TestCleanCommand::runNumberAtItsEnd_staysThere() {
+    ExecutorFixture f;
+    Command c(f);
+    f.state.nroOperacion = std::numeric_limits<std::int32_t>::max();
+    taskManager plan;
+    f.add(plan, DesktopKind::User, QStringLiteral("a.txt"), actions::Delete);
+    QVERIFY(c.command.clean(plan).succeeded());
+    QCOMPARE(f.state.nroOperacion, std::numeric_limits<std::int32_t>::max());
+    QCOMPARE(f.state.logLines.front()->operationNumber, std::numeric_limits<std::int32_t>::max());
 }
 
 void TestCleanCommand::stoppedRun_endsLikeACompleteOne() {
@@ -217,7 +273,7 @@ void TestCleanCommand::stoppedRun_endsLikeACompleteOne() {
 
     QCOMPARE(outcome.result, CleanOutcome::Result::WentAhead);
     QVERIFY(outcome.stopped);
-    QVERIFY(outcome.succeeded());
+    QVERIFY(!outcome.succeeded()); // not every item was handled
     QCOMPARE(f.prompts.messages, QStringList({QStringLiteral("Cleaning finished")}));
     QCOMPARE(c.steps, QStringList({QStringLiteral("rescan"), QStringLiteral("showCleanedItems"),
                                    QStringLiteral("afterRun")}));

@@ -7,6 +7,7 @@
 #include "scriptedprompts.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QStringList>
 #include <QTextStream>
 
@@ -19,14 +20,19 @@ int main(int argc, char** argv) {
     }
     moravel::testing::ScriptedPrompts prompts;
     moravel::ShellOperations shell(prompts);
-    QString arrived;
+    // The paths as the file system has them: the arguments' own bytes.
+    const QByteArray first = QFile::encodeName(args[1]);
+    const QByteArray second = args.size() > 2 ? QFile::encodeName(args[2]) : QByteArray();
+    QByteArray arrived;
     bool ok = false;
     if (args[0] == u"move") {
-        ok = shell.shellMove(args[1], args[2], &arrived);
+        moravel::Arrival arrival;
+        ok = shell.shellMove(first, second, &arrival);
+        arrived = arrival.name;
     } else if (args[0] == u"copy") {
-        ok = shell.shellCopy(args[1], args[2], &arrived);
+        ok = shell.shellCopy(first, second, &arrived);
     } else if (args[0] == u"delete" || args[0] == u"trash") {
-        ok = shell.shellDelete(args[1], args[0] == u"trash");
+        ok = shell.shellDelete(first, args[0] == u"trash");
     } else {
         return 2;
     }

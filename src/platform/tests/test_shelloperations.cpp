@@ -19,6 +19,38 @@ using moravel::testing::ScriptedPrompts;
 
 namespace {
 
+// The operations take the file system's bytes; most tests here name their files as text, which
+// for these names is the same thing.
+class TextShell {
+public:
+    explicit TextShell(Prompts& prompts) : m_shell(prompts) {}
+    bool shellMove(const QString& source, const QString& folder, QString* arrived = nullptr) {
+        Arrival arrival;
+        const bool moved =
+            m_shell.shellMove(QFile::encodeName(source), QFile::encodeName(folder), &arrival);
+        if (moved && arrived != nullptr) {
+            *arrived = QFile::decodeName(arrival.name);
+        }
+        return moved;
+    }
+    bool shellCopy(const QString& source, const QString& destination, QString* arrived = nullptr) {
+        QByteArray name;
+        const bool copied =
+            m_shell.shellCopy(QFile::encodeName(source), QFile::encodeName(destination), &name);
+        if (copied && arrived != nullptr) {
+            *arrived = QFile::decodeName(name);
+        }
+        return copied;
+    }
+    bool shellDelete(const QString& path, bool recycle) {
+        return m_shell.shellDelete(QFile::encodeName(path), recycle);
+    }
+    ShellOperations& bytes() { return m_shell; }
+
+private:
+    ShellOperations m_shell;
+};
+
 // A fixed, odd modification time, so that a copy that drops times is caught.
 constexpr time_t oldTime = 1262304061;
 
@@ -249,56 +281,56 @@ private:
             << u"v1.0"_qs << true << QStringList{u"v1.0"_qs, u"v1.0 (2)"_qs} << u"v1.0 (3)"_qs;
         QTest::newRow("name with (2)")
             << u"a (2).txt"_qs << false << QStringList{u"a (2).txt"_qs} << u"a (2) (2).txt"_qs;
+        QTest::newRow("last dot") << u"a.tar.gz"_qs << false << QStringList{u"a.tar.gz"_qs}
+                                  << u"a.tar (2).gz"_qs;
+        QTest::newRow("no extension")
+            << u"README"_qs << false << QStringList{u"README"_qs} << u"README (2)"_qs;
+        QTest::newRow("dotfile with extension")
+            << u".config.bak"_qs << false << QStringList{u".config.bak"_qs}
+            << u".config (2).bak"_qs;
+        QTest::newRow("folder with a dot")
+            << u"photos.2010"_qs << true << QStringList{u"photos.2010"_qs} << u"photos.2010 (2)"_qs;
+        QTest::newRow("dangling link takes its name")
+            << u"gone"_qs << false << QStringList{u"@gone"_qs} << u"gone (2)"_qs;
+        // At the file system's longest name, the stem gives way to the number, and a character
+        // of two bytes is never cut in half.
+        const QString longStem(251, u'a');
+        QTest::newRow("longest name")
+            << longStem + u".txt"_qs << false << QStringList{longStem + u".txt"_qs}
+            << QString(247, u'a') + u" (2).txt"_qs;
+        const QString wideStem = u"ab"_qs + QString(123, u'é'); // 248 bytes
+        QTest::newRow("longest name, two-byte characters")
+            << wideStem + u".png"_qs << false << QStringList{wideStem + u".png"_qs}
+            << u"ab"_qs + QString(122, u'é') + u" (2).png"_qs;
+        QTest::newRow("longest folder name")
+            << QString(255, u'f') << true << QStringList{QString(255, u'f')}
+            << QString(251, u'f') + u" (2)"_qs;
+    }
+
+    static void makeTaken(const QString& folder, const QStringList& taken) {
+        for (const QString& entry : taken) {
+            if (entry.startsWith(u'@')) {
+                makeLink(folder + u'/' + entry.mid(1), folder + u"/nowhere"_qs);
+            } else {
+                makeFile(folder + u'/' + entry, "old " + entry.toUtf8());
+            }
+        }
+    }
+    static void checkTaken(const QString& folder, const QStringList& taken) {
+        for (const QString& entry : taken) {
+            if (!entry.startsWith(u'@')) {
+                QCOMPARE(contents(folder + u'/' + entry), "old " + entry.toUtf8());
+            }
+        }
+        QCOMPARE(entries(folder).size(), taken.size() + 1);
     }
 
 private Q_SLOTS:
-    void freeNameIn_data() {
-        QTest::addColumn<QStringList>("taken");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("isFolder");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("free") << QStringList{} << u"a.txt"_qs << false << u"a.txt"_qs;
-        QTest::newRow("file") << QStringList{u"a.txt"_qs} << u"a.txt"_qs << false
-                              << u"a (2).txt"_qs;
-        QTest::newRow("third") << QStringList{u"a.txt"_qs, u"a (2).txt"_qs} << u"a.txt"_qs << false
-                               << u"a (3).txt"_qs;
-        QTest::newRow("last dot") << QStringList{u"a.tar.gz"_qs} << u"a.tar.gz"_qs << false
-                                  << u"a.tar (2).gz"_qs;
-        QTest::newRow("no extension")
-            << QStringList{u"README"_qs} << u"README"_qs << false << u"README (2)"_qs;
-        QTest::newRow("dotfile") << QStringList{u".profile"_qs} << u".profile"_qs << false
-                                 << u".profile (2)"_qs;
-        QTest::newRow("dotfile with extension")
-            << QStringList{u".config.bak"_qs} << u".config.bak"_qs << false
-            << u".config (2).bak"_qs;
-        QTest::newRow("folder with a dot")
-            << QStringList{u"photos.2010"_qs} << u"photos.2010"_qs << true << u"photos.2010 (2)"_qs;
-        QTest::newRow("already (2)")
-            << QStringList{u"b (2).txt"_qs} << u"b (2).txt"_qs << false << u"b (2) (2).txt"_qs;
-        QTest::newRow("dangling link takes its name")
-            << QStringList{u"@gone"_qs} << u"gone"_qs << false << u"gone (2)"_qs;
-    }
-    void freeNameIn() {
-        QFETCH(QStringList, taken);
-        QFETCH(QString, name);
-        QFETCH(bool, isFolder);
-        QFETCH(QString, expected);
-        QTemporaryDir dir;
-        for (const QString& entry : taken) {
-            if (entry.startsWith(u'@')) {
-                makeLink(dir.filePath(entry.mid(1)), dir.filePath(u"nowhere"_qs));
-            } else {
-                makeFile(dir.filePath(entry), "x");
-            }
-        }
-        QCOMPARE(moravel::freeNameIn(dir.path(), name, isFolder), expected);
-    }
-
     void copy_singleFileUnderNewName() {
         QTemporaryDir dir;
         makeFile(dir.filePath(u"cfg.xml"_qs), "<HTML/>", 0600);
         ScriptedPrompts prompts;
-        ShellOperations shell(prompts);
+        TextShell shell(prompts);
         QString arrived;
         QVERIFY(
             shell.shellCopy(dir.filePath(u"cfg.xml"_qs), dir.filePath(u"cfg.mvk"_qs), &arrived));
@@ -326,22 +358,17 @@ private Q_SLOTS:
         } else {
             makeFile(source, "new");
         }
-        for (const QString& entry : taken) {
-            makeFile(to.filePath(entry), "old " + entry.toUtf8());
-        }
+        makeTaken(to.path(), taken);
         const QStringList before = snapshot(source);
         ScriptedPrompts prompts;
-        ShellOperations shell(prompts);
+        TextShell shell(prompts);
         QString arrived;
         QVERIFY(shell.shellCopy(source, to.path(), &arrived));
         QCOMPARE(arrived, expected);
         QCOMPARE(prompts.messages, QStringList());
         QCOMPARE(snapshot(to.filePath(expected)), before);
         QCOMPARE(snapshot(source), before);
-        for (const QString& entry : taken) {
-            QCOMPARE(contents(to.filePath(entry)), "old " + entry.toUtf8());
-        }
-        QCOMPARE(entries(to.path()).size(), taken.size() + 1);
+        checkTaken(to.path(), taken);
     }
 
     void move_sameFileSystem_data() { clashRows(); }
@@ -358,33 +385,81 @@ private Q_SLOTS:
         } else {
             makeFile(source, "new");
         }
-        for (const QString& entry : taken) {
-            makeFile(to.filePath(entry), "old " + entry.toUtf8());
-        }
+        makeTaken(to.path(), taken);
         const QStringList before = snapshot(source);
         ScriptedPrompts prompts;
-        ShellOperations shell(prompts);
+        TextShell shell(prompts);
         QString arrived;
         QVERIFY(shell.shellMove(source, to.path(), &arrived));
         QCOMPARE(arrived, expected);
         QCOMPARE(prompts.messages, QStringList());
         QCOMPARE(snapshot(to.filePath(expected)), before);
         QVERIFY(!exists(source));
-        for (const QString& entry : taken) {
-            QCOMPARE(contents(to.filePath(entry)), "old " + entry.toUtf8());
-        }
-        QCOMPARE(entries(to.path()).size(), taken.size() + 1);
+        checkTaken(to.path(), taken);
     }
 
-    void move_intoItsOwnFolder_keepsItsName() {
+    void move_intoItsOwnFolder_staysAndSaysSo() {
         QTemporaryDir dir;
         makeFile(dir.filePath(u"a.txt"_qs), "a");
         ScriptedPrompts prompts;
         ShellOperations shell(prompts);
-        QString arrived;
-        QVERIFY(shell.shellMove(dir.filePath(u"a.txt"_qs), dir.path() + u'/', &arrived));
-        QCOMPARE(arrived, u"a.txt"_qs);
+        Arrival arrival;
+        QVERIFY(shell.shellMove(QFile::encodeName(dir.filePath(u"a.txt"_qs)),
+                                QFile::encodeName(dir.path() + u'/'), &arrival));
+        QCOMPARE(arrival.name, QByteArray("a.txt"));
+        QVERIFY(arrival.alreadyThere);
         QCOMPARE(entries(dir.path()), QStringList{u"a.txt"_qs});
+        QCOMPARE(prompts.messages, QStringList());
+    }
+
+    // A name is bytes: two names that read alike ("caf\xe9" and "caf\xef\xbf\xbd", both
+    // "caf\ufffd" as text) are two items, and each operation reaches the one it was given.
+    void namesThatAreNotUtf8_reachTheirOwnItem() {
+        QTemporaryDir from;
+        QTemporaryDir to;
+        const QByteArray folder = QFile::encodeName(from.path()) + '/';
+        const QByteArray latin1 = "caf\xe9.txt";
+        const QByteArray replacement = "caf\xef\xbf\xbd.txt";
+        const auto write = [](const QByteArray& path, const QByteArray& data) {
+            const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+            QVERIFY(fd >= 0);
+            QCOMPARE(::write(fd, data.constData(), size_t(data.size())), ssize_t(data.size()));
+            ::close(fd);
+        };
+        const auto read = [](const QByteArray& path) {
+            const int fd = ::open(path.constData(), O_RDONLY);
+            char buffer[64] = {};
+            const ssize_t n = fd < 0 ? -1 : ::read(fd, buffer, sizeof buffer);
+            if (fd >= 0) {
+                ::close(fd);
+            }
+            return n < 0 ? QByteArray("<missing>") : QByteArray(buffer, n);
+        };
+        write(folder + latin1, "latin-1");
+        write(folder + replacement, "replacement");
+        ScriptedPrompts prompts;
+        ShellOperations shell(prompts);
+        const QByteArray target = QFile::encodeName(to.path());
+
+        // Moving one leaves the other, and a second item of the same bytes gets "(2)".
+        Arrival arrival;
+        QVERIFY(shell.shellMove(folder + latin1, target, &arrival));
+        QCOMPARE(arrival.name, latin1);
+        QCOMPARE(read(target + '/' + latin1), QByteArray("latin-1"));
+        QCOMPARE(read(folder + replacement), QByteArray("replacement"));
+        write(folder + latin1, "second");
+        QVERIFY(shell.shellMove(folder + latin1, target, &arrival));
+        QCOMPARE(arrival.name, QByteArray("caf\xe9 (2).txt"));
+        QCOMPARE(read(target + "/caf\xe9 (2).txt"), QByteArray("second"));
+
+        // Copied back, then deleted: the other one is untouched throughout.
+        QByteArray copied;
+        QVERIFY(shell.shellCopy(target + '/' + latin1, folder.chopped(1), &copied));
+        QCOMPARE(copied, latin1);
+        QCOMPARE(read(folder + latin1), QByteArray("latin-1"));
+        QVERIFY(shell.shellDelete(folder + latin1, false));
+        QCOMPARE(read(folder + latin1), QByteArray("<missing>"));
+        QCOMPARE(read(folder + replacement), QByteArray("replacement"));
         QCOMPARE(prompts.messages, QStringList());
     }
 
@@ -430,7 +505,7 @@ private Q_SLOTS:
         const QStringList before = snapshot(source);
 
         ScriptedPrompts prompts;
-        ShellOperations shell(prompts);
+        TextShell shell(prompts);
         QString arrived;
         QVERIFY(shell.shellMove(source, to.path(), &arrived));
         QCOMPARE(prompts.messages, QStringList());
@@ -500,7 +575,7 @@ exit $status)sh"_qs;
         QTemporaryDir to;
         const QString source = from.filePath(u"scanned earlier.txt"_qs);
         ScriptedPrompts prompts;
-        ShellOperations shell(prompts);
+        TextShell shell(prompts);
         QString arrived = u"unchanged"_qs;
         QVERIFY(!shell.shellMove(source, to.path(), &arrived));
         QCOMPARE(prompts.messages, QStringList{shelltexts::moveFailed().arg(
@@ -544,7 +619,7 @@ exit $status)sh"_qs;
         const QStringList before = snapshot(source);
         const QString target = to.filePath(destination);
         ScriptedPrompts prompts;
-        ShellOperations shell(prompts);
+        TextShell shell(prompts);
         const bool done = operation == u"move" ? shell.shellMove(source, target)
                                                : shell.shellCopy(source, target);
         QVERIFY(!done);
@@ -570,7 +645,7 @@ exit $status)sh"_qs;
         makeFile(folder + u"/inner/a.txt"_qs, "a");
         const QStringList before = snapshot(folder);
         ScriptedPrompts prompts;
-        ShellOperations shell(prompts);
+        TextShell shell(prompts);
         const QString target = folder + u"/inner"_qs;
         const bool done = operation == u"move" ? shell.shellMove(folder, target)
                                                : shell.shellCopy(folder, target);
@@ -615,7 +690,7 @@ exit $status)sh"_qs;
             QSKIP("the temporary folder's file system does not take chattr +i");
         }
         ScriptedPrompts prompts;
-        ShellOperations shell(prompts);
+        TextShell shell(prompts);
         const bool done = operation == u"delete" ? shell.shellDelete(item, false)
                                                  : shell.shellMove(item, to.path());
         QVERIFY(!done);
@@ -687,7 +762,7 @@ exit $status)sh"_qs;
         const QString item = dir.filePath(u"item"_qs);
         makeItem(kind, item, target);
         ScriptedPrompts prompts;
-        ShellOperations shell(prompts);
+        TextShell shell(prompts);
         QVERIFY(shell.shellDelete(item, false));
         QCOMPARE(prompts.messages, QStringList());
         QCOMPARE(entries(dir.path()), QStringList());
@@ -704,7 +779,7 @@ exit $status)sh"_qs;
         QTemporaryDir dir;
         const QString item = dir.filePath(u"gone"_qs);
         ScriptedPrompts prompts;
-        ShellOperations shell(prompts);
+        TextShell shell(prompts);
         QVERIFY(!shell.shellDelete(item, recycle));
         const QString text = recycle ? shelltexts::trashFailed() : shelltexts::deleteFailed();
         QCOMPARE(prompts.messages, QStringList{text.arg(item, qt_error_string(ENOENT))});
@@ -742,7 +817,7 @@ exit $status)sh"_qs;
         const QStringList before = snapshot(item);
 
         ScriptedPrompts prompts;
-        ShellOperations shell(prompts);
+        TextShell shell(prompts);
         QVERIFY(shell.shellDelete(item, true));
         QCOMPARE(prompts.messages, QStringList());
         QVERIFY(!exists(item));

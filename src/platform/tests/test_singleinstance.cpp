@@ -1,3 +1,4 @@
+#include "platform/locations.h"
 #include "platform/singleinstance.h"
 
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QTest>
 
 #include <cstring>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace moravel;
@@ -32,7 +34,7 @@ class SingleInstanceTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void defaultLock_livesInRuntimeFolder();
+    void lock_livesInTheDataFolder_madeWhenMissing();
     void firstCopy_getsTheLock();
     void secondCopyInSameSession_isRefused();
     void afterFirstCopyEnds_nextCopyRuns();
@@ -41,12 +43,21 @@ private Q_SLOTS:
     void lockOfDeadProcessLeftOnDisk_isTakenOver();
 };
 
-void SingleInstanceTest::defaultLock_livesInRuntimeFolder() {
-    const SingleInstance instance;
-    QCOMPARE(instance.lockPath(),
-             QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
-                 QStringLiteral("/Moravel.lock"));
+// The lock guards the configuration and the log, so it lies beside them whatever runtime
+// folder a copy was started with; a fresh account's data folder is made for it, owner-only.
+void SingleInstanceTest::lock_livesInTheDataFolder_madeWhenMissing() {
+    QTemporaryDir dir;
+    FixedLocations locations;
+    locations.data = dir.filePath(QStringLiteral("share/Moravel"));
+    SingleInstance instance(locations);
+    QCOMPARE(instance.lockPath(), locations.data + QStringLiteral("/Moravel.lock"));
     QVERIFY(!instance.holdsLock());
+    QVERIFY(instance.checkSingleInstance());
+    QVERIFY(QFile::exists(instance.lockPath()));
+    struct stat status {};
+    QCOMPARE(::stat(QFile::encodeName(locations.data).constData(), &status), 0);
+    QCOMPARE(status.st_mode & 0777, mode_t(0700));
+    QVERIFY(!SingleInstance(locations).checkSingleInstance());
 }
 
 void SingleInstanceTest::firstCopy_getsTheLock() {

@@ -535,11 +535,15 @@ void ConfigFileTest::load_rulesAndConditions() {
         "</RULE>\n"
         "<RULE action=\"move\"/>\n"
         "<RULE action=\"258\" folder=\"/dest\"/>\n"
-        "<RULE action=\"-1\"/>\n"));
+        "<RULE action=\"-1\"/>\n"
+        // Low bytes 4 (Delete): read as anything but unchosen, every item would be deleted.
+        "<RULE action=\"260\"/>\n"
+        "<RULE action=\"-252\"/>\n"
+        "<RULE action=\"2\" folder=\"/dest\"/>\n"));
     global state(setup.locations, setup.clock);
     errorControl error;
     QCOMPARE(setup.load(state, error), 0);
-    QCOMPARE(state.rules.size(), std::size_t(4)); // no fallback rule: the file has rules
+    QCOMPARE(state.rules.size(), std::size_t(7)); // no fallback rule: the file has rules
 
     const rule& first = *state.rules[0];
     QCOMPARE(first.action, actions::NotChosen);
@@ -562,19 +566,20 @@ void ConfigFileTest::load_rulesAndConditions() {
     QCOMPARE(c[5]->size, 3);
     QCOMPARE(c[6]->type, conditions::Broken);
     QCOMPARE(c[7]->type, conditions::Broken);
-    QCOMPARE(c[8]->type, ConditionKind(4)); // low 8 bits of 260
+    QCOMPARE(c[8]->type, conditions::Broken); // not its low byte, 4 (is folder)
     QCOMPARE(c[8]->size, 0);
 
-    QCOMPARE(state.rules[1]->action, actions::NotChosen);
-    QCOMPARE(state.rules[2]->action, actions::MoveToFolder);
-    QCOMPARE(state.rules[2]->folder, QStringLiteral("/dest"));
-    QCOMPARE(state.rules[3]->action, ActionKind(255));
+    for (const std::size_t unchosen : {1, 2, 3, 4, 5}) {
+        QCOMPARE(state.rules[unchosen]->action, actions::NotChosen);
+    }
+    QCOMPARE(state.rules[6]->action, actions::MoveToFolder);
+    QCOMPARE(state.rules[6]->folder, QStringLiteral("/dest"));
 
     // Broken rules and conditions stay in the file.
     QVERIFY(state.saveConfiguration(error));
     const QByteArray saved = Setup::read(setup.configPath());
     QVERIFY(saved.contains("<RULE action=\"255\">\n"));
-    QCOMPARE(saved.count("<CONDITION type=\"255\"/>"), 2);
+    QCOMPARE(saved.count("<CONDITION type=\"255\"/>"), 3);
     QVERIFY(!saved.contains("/kept/in/memory"));
 }
 
@@ -613,8 +618,8 @@ void ConfigFileTest::load_readsLogAndReportsItsFailure() {
     Setup setup;
     {
         global writer(setup.locations, setup.clock);
-        writer.logAction(QStringLiteral("a.txt"), QStringLiteral("/archive"), actions::Archive);
-        writer.logAction(QStringLiteral("b.txt"), QString(), actions::Delete);
+        writer.logAction("a.txt", QStringLiteral("/archive"), actions::Archive);
+        writer.logAction("b.txt", QString(), actions::Delete);
         errorControl error;
         QVERIFY2(writer.writeLog(error), qPrintable(error.message));
     }

@@ -364,7 +364,8 @@ void DesktopContentsTest::popup_entriesInOrderWithTheirTags() {
     WindowFixture f;
     f.configure([](global& state) {
         addRule(state, actions::MoveToFolder, u"*.odt"_s, u"/srv/Letters & Bills"_s);
-        state.logAction(u"old.odt"_s, u"/srv/letters & bills"_s, actions::MoveToFolder);
+        state.logAction(QByteArrayLiteral("old.odt"), u"/srv/letters & bills"_s,
+                        actions::MoveToFolder);
         errorControl error;
         QVERIFY(state.writeLog(error));
     });
