@@ -50,6 +50,10 @@ int main(int argc, char** argv) {
     if (!window.FormCreate(QCoreApplication::arguments().mid(1))) {
         return 1;
     }
+    // A signal that arrived while the start-up let events through has ended it already.
+    if (window.isClosing()) {
+        return 0;
+    }
     window.showAtStart();
     return QApplication::exec();
 }

@@ -434,7 +434,11 @@ void TfrmMain::resize() {
         return;
     }
     if (m_global->opcionRecordatorio != reminder::Never) {
-        timer->start(reminderInterval);
+        // Started only when it is not running, so that resizing the window never puts a
+        // reminder off.
+        if (!timer->isActive()) {
+            timer->start(reminderInterval);
+        }
         setApplicationTitle(texts::titleWithReminder(shortDateText(m_global->nextReminder)));
         m_parts.tray.setTip(m_applicationTitle);
     } else {

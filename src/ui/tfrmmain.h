@@ -80,6 +80,9 @@ public:
     // The title of the application: the tray tip and the caption of plain message boxes.
     QString applicationTitle() const { return m_applicationTitle; }
     bool isBusy() const { return m_guard.isBusy(); }
+    // Whether closeApp has run: the program ends, also when that happened during FormCreate,
+    // before its event loop started.
+    bool isClosing() const { return m_closing; }
 
     // Window life.
     void closeApp();
