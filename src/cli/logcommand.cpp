@@ -59,7 +59,8 @@ public:
         return QStringLiteral(
             "Lists the items that cleaning runs took off the desktop: the newest 50 records\n"
             "that match, in name order, with their action, cleaning date and destination.\n"
-            "With --json each record also carries its index in the log.");
+            "With --json each record also carries its index in the log, and a name that is\n"
+            "not UTF-8 its exact bytes in hexadecimal, under itemNameBytes.");
     }
 
 protected:
@@ -72,7 +73,8 @@ protected:
         if (!loadState(state, env)) {
             return exitstatus::Failure;
         }
-        const QString mask = browserMask(parser.value(maskOption));
+        const QString typed = parser.value(maskOption);
+        const QString mask = browserMask(typed);
         const bool dateGiven = parser.isSet(dateOption);
         const QString date = parser.value(dateOption);
         const bool showAll = parser.isSet(allOption);
@@ -95,7 +97,12 @@ protected:
                 }
             }
         } catch (const InvalidMask& invalid) {
-            env.err << invalid.text() << u'\n';
+            // The user reads the mask as typed, not as enclosed in stars.
+            env.err << (mask == typed
+                            ? invalid.text()
+                            : invalid.textForTyped(
+                                  typed, mask.startsWith(u'*') && !typed.startsWith(u'*') ? 1 : 0))
+                    << u'\n';
             return exitstatus::Failure;
         }
         // Newest first before sorting, so records of one name stay newest first.

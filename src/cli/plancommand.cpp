@@ -79,7 +79,8 @@ public:
         return QStringLiteral(
             "Scans your desktop and prints the plan: every item with its type, size, last\n"
             "change, desktop, planned action and destination, then the number of items per\n"
-            "action. Nothing on disk is changed.");
+            "action. Nothing on disk is changed. In --json, a name that is not UTF-8 also\n"
+            "comes as its exact bytes in hexadecimal, under nameBytes.");
     }
 
 protected:

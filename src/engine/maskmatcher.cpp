@@ -5,6 +5,7 @@
 
 #include <QVarLengthArray>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -13,13 +14,28 @@
 
 namespace moravel {
 
-InvalidMask::InvalidMask(const QString& mask, int position)
-    : m_text(texts::invalidMask(mask, position)), m_utf8(m_text.toUtf8()) {}
-
 namespace {
 
 // A mask may hold no more stars than this (after merging adjacent ones); more is an error.
 constexpr int maxStars = 30;
+
+QString invalidMaskText(const QString& mask, int position, bool tooManyStars) {
+    return texts::invalidMask(mask, position) +
+           (tooManyStars ? texts::tooManyStars(maxStars) : QString());
+}
+
+} // namespace
+
+InvalidMask::InvalidMask(const QString& mask, int position, bool tooManyStars)
+    : m_position(position), m_tooManyStars(tooManyStars),
+      m_text(invalidMaskText(mask, position, tooManyStars)), m_utf8(m_text.toUtf8()) {}
+
+QString InvalidMask::textForTyped(const QString& typed, int added) const {
+    const int position = std::clamp(m_position - added, 1, static_cast<int>(typed.size()) + 1);
+    return invalidMaskText(typed, position, m_tooManyStars);
+}
+
+namespace {
 // Set members are characters up to this one; anything above is never in a set.
 constexpr char32_t lastSetMember = 0xFF;
 
@@ -190,7 +206,7 @@ private:
     // Adds an element; one that carries a star counts towards the limit.
     void push(Elements& elements, const Element& element) {
         if (element.skip && ++m_stars > maxStars) {
-            fail();
+            throw InvalidMask(m_mask, static_cast<int>(m_position + 1), true);
         }
         elements.append(element);
     }

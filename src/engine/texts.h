@@ -11,6 +11,10 @@ inline QString invalidMask(const QString& mask, int position) {
     // One arg() call, so that a "%2" inside the mask stays as it is.
     return QStringLiteral("'%1' is an invalid mask at (%2)").arg(mask, QString::number(position));
 }
+// Follows invalidMask when the mask has more stars than it may.
+inline QString tooManyStars(int limit) {
+    return QStringLiteral(": a mask may hold at most %1 stars").arg(limit);
+}
 inline QString allItems() {
     return QStringLiteral("All items");
 }

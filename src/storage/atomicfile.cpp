@@ -1,6 +1,7 @@
 #include "storage/atomicfile.h"
 
 #include "engine/errorcontrol.h"
+#include "storage/configtexts.h"
 
 #include <cerrno>
 #include <cstring>
@@ -11,8 +12,6 @@ namespace moravel {
 
 namespace {
 
-constexpr qint64 copyBlockSize = 1024 * 1024;
-
 QString systemError(int code) {
     return QString::fromLocal8Bit(std::strerror(code));
 }
@@ -20,7 +19,7 @@ QString systemError(int code) {
 } // namespace
 
 AtomicFileWriter::AtomicFileWriter(const QString& path, errorControl& error)
-    : m_file(path), m_error(error) {}
+    : m_file(path), m_error(error), m_path(path) {}
 
 // QSaveFile writes a temporary file beside `path` and renames it over `path` at commit().
 // It does not notice every failure on its own: a write that a full disk cuts short comes
@@ -29,7 +28,7 @@ AtomicFileWriter::AtomicFileWriter(const QString& path, errorControl& error)
 // here, and any failure cancels the write, which leaves the old file as it was.
 bool AtomicFileWriter::open() {
     if (!m_file.open(QIODevice::WriteOnly)) {
-        m_error.message = m_file.errorString();
+        m_error.message = configtexts::fileNotWritten(m_path, m_file.errorString());
         return false;
     }
     return true;
@@ -64,14 +63,14 @@ bool AtomicFileWriter::commit() {
         return fail(systemError(ENOSPC));
     }
     if (!m_file.commit()) {
-        m_error.message = m_file.errorString();
+        m_error.message = configtexts::fileNotWritten(m_path, m_file.errorString());
         return false;
     }
     return true;
 }
 
 bool AtomicFileWriter::fail(const QString& message) {
-    m_error.message = message;
+    m_error.message = configtexts::fileNotWritten(m_path, message);
     m_file.cancelWriting();
     return false;
 }
@@ -79,31 +78,6 @@ bool AtomicFileWriter::fail(const QString& message) {
 bool writeFileAtomically(const QString& path, const QByteArray& data, errorControl& error) {
     AtomicFileWriter file(path, error);
     return file.open() && file.write(data.constData(), data.size()) && file.commit();
-}
-
-bool writeFileAtomically(const QString& path, QFileDevice& head, const QByteArray& tail,
-                         errorControl& error) {
-    AtomicFileWriter file(path, error);
-    QByteArray block(copyBlockSize, Qt::Uninitialized);
-    // The first block is read before the temporary file is made: a head that cannot be read
-    // at all is then reported as such.
-    for (bool opened = false;; opened = true) {
-        const qint64 count = head.read(block.data(), block.size());
-        if (count < 0) {
-            error.message = head.errorString();
-            return opened ? file.fail(error.message) : false;
-        }
-        if (!opened && !file.open()) {
-            return false;
-        }
-        if (count == 0) {
-            break;
-        }
-        if (!file.write(block.constData(), count)) {
-            return false;
-        }
-    }
-    return file.write(tail.constData(), tail.size()) && file.commit();
 }
 
 } // namespace moravel

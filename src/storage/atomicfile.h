@@ -4,8 +4,6 @@
 #include <QSaveFile>
 #include <QString>
 
-class QFileDevice;
-
 namespace moravel {
 
 class errorControl;
@@ -15,12 +13,6 @@ class errorControl;
 // error), and only a complete file takes the old one's place. On any failure the old file stays
 // as it was and the carrier holds the reason.
 bool writeFileAtomically(const QString& path, const QByteArray& data, errorControl& error);
-
-// The same, the new content being what `head` holds from its position to its end, copied in
-// blocks, followed by `tail`. When reading `head` fails, so does the write, `head.error()`
-// telling which of the two failed.
-bool writeFileAtomically(const QString& path, QFileDevice& head, const QByteArray& tail,
-                         errorControl& error);
 
 // The same write made in pieces, for content made as it is written: open(), write() as often
 // as needed, then commit(). Any failure cancels the write and leaves the old file as it was, the
@@ -38,6 +30,7 @@ public:
 private:
     QSaveFile m_file;
     errorControl& m_error;
+    QString m_path;
     qint64 m_size = 0;
 };
 

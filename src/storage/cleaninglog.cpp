@@ -162,9 +162,14 @@ bool global::writeRecords() {
         return false;
     }
     // In their order, each record in one write of its own; the first that fails and every one
-    // after it wait for the next chance.
+    // after it wait for the next chance. The writer is kept from record to record, as the
+    // records of a run share their day and their date text.
     const auto format = LocaleDateTimeFormat::current();
-    logtext::LineWriter writer(*format, 512);
+    if (!m_lineWriter || m_lineFormat != format) {
+        m_lineFormat = format;
+        m_lineWriter = std::make_unique<logtext::LineWriter>(*format, 512);
+    }
+    logtext::LineWriter& writer = *m_lineWriter;
     std::size_t done = 0;
     for (; done < m_unwritten.size(); ++done) {
         const logLine& record = *logLines[m_unwritten[done]];

@@ -246,8 +246,11 @@ QString quotedLine(QString line, qint64 column) {
         line = (from > 0 ? QStringLiteral("…") : QString()) + line.sliced(from, maxQuotedLine) +
                (from + maxQuotedLine < line.size() ? QStringLiteral("…") : QString());
     }
+    // Nor may a file turn the direction of the message's text.
     for (QChar& c : line) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7F && u < 0xA0) || (u >= 0x202A && u <= 0x202E) ||
+            (u >= 0x2066 && u <= 0x2069)) {
             c = QChar::ReplacementCharacter;
         }
     }
@@ -271,24 +274,27 @@ std::pair<qint64, qint64> lineAndColumn(const Source& source, qsizetype offset) 
 
 // The message of a file that cannot be read: the prefix followed at once by the offending line,
 // or by the reason where the line is empty (an empty file) or says nothing (a refused shape).
+// After the line comes what the person needs to mend it: where, why, and which file.
 QString xmlError(const Source& source, qint64 line, qint64 column, const QString& reason,
-                 bool quoteLine) {
+                 bool quoteLine, const QString& path) {
     const QString text = quoteLine ? quotedLine(lineOf(source, line), column) : QString();
+    const QString where = configtexts::atLine(reason, line, column) + configtexts::inFile(path);
     if (!text.trimmed().isEmpty()) {
-        return configtexts::xmlOpenError() + text;
+        return configtexts::xmlOpenError() + text + where;
     }
-    return configtexts::xmlOpenError() + configtexts::atLine(reason, line, column);
+    return configtexts::xmlOpenError() + where;
 }
 
 // Parses the file into `document`, refusing shapes the parser handles badly.
-bool parseDocument(const QByteArray& bytes, QDomDocument& document, errorControl& error) {
+bool parseDocument(const QByteArray& bytes, const QString& path, QDomDocument& document,
+                   errorControl& error) {
     const Source source = sourceOf(bytes);
     const std::optional<ShapeProblem> problem =
         source.decoded ? checkShape(Units<ushort>(source.text.utf16(), source.text.size()))
                        : checkShape(Units<char>(source.bytes.constData(), source.bytes.size()));
     if (problem) {
         const auto [line, column] = lineAndColumn(source, problem->offset);
-        error.message = xmlError(source, line, column, problem->reason, false);
+        error.message = xmlError(source, line, column, problem->reason, false, path);
         return false;
     }
     QString reason;
@@ -298,7 +304,7 @@ bool parseDocument(const QByteArray& bytes, QDomDocument& document, errorControl
                             ? document.setContent(source.text, false, &reason, &line, &column)
                             : document.setContent(source.bytes, false, &reason, &line, &column);
     if (!parsed) {
-        error.message = xmlError(source, line, column, reason, true);
+        error.message = xmlError(source, line, column, reason, true, path);
         return false;
     }
     return true;
@@ -363,190 +369,117 @@ bool xmlCanHold(const QString& text) {
     return true;
 }
 
-} // namespace
+// ---- Loading --------------------------------------------------------------------------------
 
-// ---- global ---------------------------------------------------------------------------------
+// The attribute names and defaults the reader knows.
+const QString nameAttr = QStringLiteral("name");
+const QString valueAttr = QStringLiteral("value");
+const QString actionAttr = QStringLiteral("action");
+const QString folderAttr = QStringLiteral("folder");
+const QString typeAttr = QStringLiteral("type");
+const QString maskAttr = QStringLiteral("mask");
+const QString sizeAttr = QStringLiteral("size");
+const QString timeAttr = QStringLiteral("time");
+const QString fileAttr = QStringLiteral("file");
+const QString missing = QStringLiteral("-");
+const QString zero = QStringLiteral("0");
 
-int global::loadConfiguration(errorControl& error, Prompts& prompts) {
-    versionCode = ownVersionCode;
-    chkForUpdates = true;
-
-    const QString folder = m_locations.dataFolder();
-    if (!isUsableFolder(folder)) {
-        error.message = logtexts::noDataFolder();
-        return 1;
+void readItem(global& state, const QDomElement& item) {
+    const QString name = item.attribute(nameAttr, missing);
+    const auto key = std::find(keyNames.begin(), keyNames.end(), name);
+    if (key == keyNames.end()) {
+        return;
     }
-    if (!QFileInfo(folder).isDir()) {
-        // The folders of the freedesktop base directories are made on first use, owner-only,
-        // so a fresh account that has no ~/.local/share yet still starts.
-        const QString parent = QFileInfo(folder).path();
-        QStringList missing;
-        for (QString p = parent; !QFileInfo::exists(p) && p != QFileInfo(p).path();
-             p = QFileInfo(p).path()) {
-            missing.prepend(p);
+    const auto which = static_cast<Key>(key - keyNames.begin());
+    if (which == Key::rutaRepositorio) {
+        // A missing value would otherwise stand as the relative folder "-".
+        if (item.hasAttribute(valueAttr)) {
+            state.rutaRepositorio = item.attribute(valueAttr);
         }
-        for (const QString& p : missing) {
-            ::mkdir(QFile::encodeName(p).constData(), 0700);
-        }
-        if (!createFolder(folder, error)) {
-            return 1;
-        }
+        return;
     }
+    const std::optional<std::int32_t> value = integerOf(item.attribute(valueAttr, missing));
+    if (!value) {
+        return; // not a number: the setting keeps what it had
+    }
+    switch (which) {
+    case Key::reglaCreacionCarpeta:
+        state.reglaCreacionCarpeta = low8(*value);
+        break;
+    case Key::opcionRecordatorio:
+        state.opcionRecordatorio = low8(*value);
+        break;
+    case Key::mesesEnLog:
+        state.mesesEnLog = *value;
+        break;
+    case Key::nroOperacion:
+        state.nroOperacion = *value;
+        break;
+    case Key::iniciarConWindows:
+        state.iniciarConWindows = low8(*value) != 0;
+        break;
+    case Key::includeFolders:
+        state.includeFolders = low8(*value) != 0;
+        break;
+    case Key::shortcutChoice:
+        state.shortcutChoice = low8(*value);
+        break;
+    case Key::folderChoice:
+        state.folderChoice = low8(*value);
+        break;
+    case Key::bigFileChoice:
+        state.bigFileChoice = low8(*value);
+        break;
+    case Key::chkForUpdates:
+        state.chkForUpdates = low8(*value) != 0;
+        break;
+    case Key::uniqueId:
+        state.uniqueId = *value;
+        break;
+    case Key::rutaRepositorio:
+        break;
+    }
+}
 
-    const QString path = dataFile(folder, configFileName);
-    const QString legacyPath = dataFile(folder, legacyConfigFileName);
-    if (QFileInfo::exists(legacyPath)) {
-        // Where "cfg.mvk" exists already the copy arrives beside it under a new name. The old
-        // file goes only once its copy is safe: a failed copy keeps it (the copy's own message
-        // tells the user why).
-        ShellOperations shell(prompts);
-        if (shell.shellCopy(QFile::encodeName(legacyPath), QFile::encodeName(path))) {
-            QFile::remove(legacyPath);
+void readRule(global& state, const QDomElement& element) {
+    rule& r = state.newRule();
+    // Anything but one of the six actions or "not chosen" stays unchosen: the plan passes
+    // it over and the file keeps it. Its low byte alone could turn 260 into Delete.
+    const std::int32_t action =
+        integerAttribute(element, actionAttr, missing).value_or(actions::NotChosen);
+    r.action = isKnownAction(action) ? static_cast<ActionKind>(action) : actions::NotChosen;
+    r.folder = element.attribute(folderAttr);
+    for (QDomNode child = element.firstChild(); !child.isNull(); child = child.nextSibling()) {
+        if (!child.isElement()) {
+            continue; // text, comments: not conditions
+        }
+        const QDomElement c = child.toElement();
+        ruleCondition& condition = r.addCondition();
+        // Likewise a type outside the five: 256 must not become a name mask.
+        const std::int32_t type =
+            integerAttribute(c, typeAttr, missing).value_or(conditions::Broken);
+        condition.type = type >= conditions::NameMask && type <= conditions::IsFolder
+                             ? static_cast<ConditionKind>(type)
+                             : conditions::Broken;
+        switch (condition.type) {
+        case conditions::NameMask:
+            condition.mask = c.attribute(maskAttr, QStringLiteral("*.*"));
+            break;
+        case conditions::SizeAbove:
+            condition.size = integerAttribute(c, sizeAttr, zero).value_or(condition.size);
+            break;
+        case conditions::ModifiedBefore:
+        case conditions::AccessedBefore:
+            condition.time = integerAttribute(c, timeAttr, zero).value_or(condition.time);
+            break;
+        default:
+            break;
         }
     }
-    if (!QFileInfo::exists(path)) {
-        return 2;
-    }
+}
 
-    // A folder or a named pipe in the file's place: opening a pipe would wait forever for a
-    // writer.
-    if (!QFileInfo(path).isFile()) {
-        error.message =
-            configtexts::xmlOpenError() + QStringLiteral(": ") + configtexts::notARegularFile();
-        return 1;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error.message = configtexts::xmlOpenError() + QStringLiteral(": ") + file.errorString();
-        return 1;
-    }
-    // Checked before and after reading: the file may grow in between.
-    QByteArray bytes;
-    if (file.size() <= maxFileBytes) {
-        bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError) {
-            error.message = configtexts::xmlOpenError() + QStringLiteral(": ") + file.errorString();
-            return 1;
-        }
-    }
-    if (file.size() > maxFileBytes || bytes.size() > maxFileBytes) {
-        error.message = configtexts::xmlOpenError() + QStringLiteral(": ") +
-                        configtexts::fileTooLarge(maxFileBytes);
-        return 1;
-    }
-    file.close();
-
-    QDomDocument document;
-    if (!parseDocument(bytes, document, error)) {
-        return 1;
-    }
-
-    const QString nameAttr = QStringLiteral("name");
-    const QString valueAttr = QStringLiteral("value");
-    const QString actionAttr = QStringLiteral("action");
-    const QString folderAttr = QStringLiteral("folder");
-    const QString typeAttr = QStringLiteral("type");
-    const QString maskAttr = QStringLiteral("mask");
-    const QString sizeAttr = QStringLiteral("size");
-    const QString timeAttr = QStringLiteral("time");
-    const QString fileAttr = QStringLiteral("file");
-    const QString missing = QStringLiteral("-");
-    const QString zero = QStringLiteral("0");
-
-    const auto readItem = [&](const QDomElement& item) {
-        const QString name = item.attribute(nameAttr, missing);
-        const auto key = std::find(keyNames.begin(), keyNames.end(), name);
-        if (key == keyNames.end()) {
-            return;
-        }
-        const auto which = static_cast<Key>(key - keyNames.begin());
-        if (which == Key::rutaRepositorio) {
-            // A missing value would otherwise stand as the relative folder "-".
-            if (item.hasAttribute(valueAttr)) {
-                rutaRepositorio = item.attribute(valueAttr);
-            }
-            return;
-        }
-        const std::optional<std::int32_t> value = integerOf(item.attribute(valueAttr, missing));
-        if (!value) {
-            return; // not a number: the setting keeps what it had
-        }
-        switch (which) {
-        case Key::reglaCreacionCarpeta:
-            reglaCreacionCarpeta = low8(*value);
-            break;
-        case Key::opcionRecordatorio:
-            opcionRecordatorio = low8(*value);
-            break;
-        case Key::mesesEnLog:
-            mesesEnLog = *value;
-            break;
-        case Key::nroOperacion:
-            nroOperacion = *value;
-            break;
-        case Key::iniciarConWindows:
-            iniciarConWindows = low8(*value) != 0;
-            break;
-        case Key::includeFolders:
-            includeFolders = low8(*value) != 0;
-            break;
-        case Key::shortcutChoice:
-            shortcutChoice = low8(*value);
-            break;
-        case Key::folderChoice:
-            folderChoice = low8(*value);
-            break;
-        case Key::bigFileChoice:
-            bigFileChoice = low8(*value);
-            break;
-        case Key::chkForUpdates:
-            chkForUpdates = low8(*value) != 0;
-            break;
-        case Key::uniqueId:
-            uniqueId = *value;
-            break;
-        case Key::rutaRepositorio:
-            break;
-        }
-    };
-
-    const auto readRule = [&](const QDomElement& element) {
-        rule& r = newRule();
-        // Anything but one of the six actions or "not chosen" stays unchosen: the plan passes
-        // it over and the file keeps it. Its low byte alone could turn 260 into Delete.
-        const std::int32_t action =
-            integerAttribute(element, actionAttr, missing).value_or(actions::NotChosen);
-        r.action = isKnownAction(action) ? static_cast<ActionKind>(action) : actions::NotChosen;
-        r.folder = element.attribute(folderAttr);
-        for (QDomNode child = element.firstChild(); !child.isNull(); child = child.nextSibling()) {
-            if (!child.isElement()) {
-                continue; // text, comments: not conditions
-            }
-            const QDomElement c = child.toElement();
-            ruleCondition& condition = r.addCondition();
-            // Likewise a type outside the five: 256 must not become a name mask.
-            const std::int32_t type =
-                integerAttribute(c, typeAttr, missing).value_or(conditions::Broken);
-            condition.type = type >= conditions::NameMask && type <= conditions::IsFolder
-                                 ? static_cast<ConditionKind>(type)
-                                 : conditions::Broken;
-            switch (condition.type) {
-            case conditions::NameMask:
-                condition.mask = c.attribute(maskAttr, QStringLiteral("*.*"));
-                break;
-            case conditions::SizeAbove:
-                condition.size = integerAttribute(c, sizeAttr, zero).value_or(condition.size);
-                break;
-            case conditions::ModifiedBefore:
-            case conditions::AccessedBefore:
-                condition.time = integerAttribute(c, timeAttr, zero).value_or(condition.time);
-                break;
-            default:
-                break;
-            }
-        }
-    };
-
+// Takes the settings, rules and ignore entries of a parsed document into `state`.
+void applyDocument(global& state, const QDomDocument& document) {
     const QString itemTag = QStringLiteral("ITEM");
     const QString ruleTag = QStringLiteral("RULE");
     const QString ignoreTag = QStringLiteral("IGNORE");
@@ -555,7 +488,7 @@ int global::loadConfiguration(errorControl& error, Prompts& prompts) {
     forEachDescendant(document.documentElement(), [&](const QDomElement& element) {
         const QString tag = element.tagName();
         if (tag == itemTag) {
-            readItem(element);
+            readItem(state, element);
         } else if (tag == ruleTag) {
             ruleElements.push_back(element);
         } else if (tag == ignoreTag) {
@@ -563,13 +496,105 @@ int global::loadConfiguration(errorControl& error, Prompts& prompts) {
         }
     });
     for (const QDomElement& element : ruleElements) {
-        readRule(element);
+        readRule(state, element);
     }
     for (const QDomElement& element : ignoreElements) {
         if (element.hasAttribute(fileAttr)) {
-            addIgnored(element.attribute(fileAttr));
+            state.addIgnored(element.attribute(fileAttr));
         }
     }
+}
+
+// The data folder, made (owner-only, with the freedesktop base folders above it) when it is
+// missing, so that a fresh account that has no ~/.local/share yet still starts.
+bool findDataFolder(const Locations& locations, QString& folder, errorControl& error) {
+    folder = locations.dataFolder();
+    if (!isUsableFolder(folder)) {
+        error.message = logtexts::noDataFolder();
+        return false;
+    }
+    if (QFileInfo(folder).isDir()) {
+        return true;
+    }
+    QStringList missingFolders;
+    for (QString p = QFileInfo(folder).path(); !QFileInfo::exists(p) && p != QFileInfo(p).path();
+         p = QFileInfo(p).path()) {
+        missingFolders.prepend(p);
+    }
+    for (const QString& p : missingFolders) {
+        ::mkdir(QFile::encodeName(p).constData(), 0700);
+    }
+    return createFolder(folder, error);
+}
+
+// Takes over the file of an earlier version. Where "cfg.mvk" exists already the copy arrives
+// beside it under a new name. The old file goes only once its copy is safe: a failed copy keeps
+// it (the copy's own message tells the user why).
+void migrateLegacyFile(const QString& folder, Prompts& prompts) {
+    const QString legacyPath = dataFile(folder, legacyConfigFileName);
+    if (!QFileInfo::exists(legacyPath)) {
+        return;
+    }
+    ShellOperations shell(prompts);
+    if (shell.shellCopy(QFile::encodeName(legacyPath),
+                        QFile::encodeName(dataFile(folder, configFileName)))) {
+        QFile::remove(legacyPath);
+    }
+}
+
+// Reads and parses the file, refusing what is no regular file, too large or of a shape the
+// parser handles badly. On failure the carrier holds the message.
+bool readDocument(const QString& path, QDomDocument& document, errorControl& error) {
+    const auto refuse = [&](const QString& reason) {
+        error.message =
+            configtexts::xmlOpenError() + QStringLiteral(": ") + reason + configtexts::inFile(path);
+        return false;
+    };
+    // A folder or a named pipe in the file's place: opening a pipe would wait forever for a
+    // writer.
+    if (!QFileInfo(path).isFile()) {
+        return refuse(configtexts::notARegularFile());
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return refuse(file.errorString());
+    }
+    // Checked before and after reading: the file may grow in between.
+    QByteArray bytes;
+    if (file.size() <= maxFileBytes) {
+        bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError) {
+            return refuse(file.errorString());
+        }
+    }
+    if (file.size() > maxFileBytes || bytes.size() > maxFileBytes) {
+        return refuse(configtexts::fileTooLarge(maxFileBytes));
+    }
+    return parseDocument(bytes, path, document, error);
+}
+
+} // namespace
+
+// ---- global ---------------------------------------------------------------------------------
+
+int global::loadConfiguration(errorControl& error, Prompts& prompts) {
+    versionCode = ownVersionCode;
+    chkForUpdates = true;
+
+    QString folder;
+    if (!findDataFolder(m_locations, folder, error)) {
+        return 1;
+    }
+    migrateLegacyFile(folder, prompts);
+    const QString path = dataFile(folder, configFileName);
+    if (!QFileInfo::exists(path)) {
+        return 2;
+    }
+    QDomDocument document;
+    if (!readDocument(path, document, error)) {
+        return 1;
+    }
+    applyDocument(*this, document);
     if (rules.empty()) {
         newRule().action = actions::Archive;
     }

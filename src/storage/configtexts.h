@@ -11,6 +11,16 @@ namespace moravel::configtexts {
 inline QString folderCreationFailed() {
     return QStringLiteral("Fallo creación directorio");
 }
+// Follow the system's error code: which folder, and why in words.
+inline QString folderCreationReason(const QString& path, const QString& reason) {
+    return QStringLiteral(" (\"%1\": %2)").arg(path, reason);
+}
+inline QString noFolderGiven() {
+    return QStringLiteral(" (no folder is set)");
+}
+inline QString folderNotAFullPath(const QString& path) {
+    return QStringLiteral(" (\"%1\" is not a full path)").arg(path);
+}
 // Followed at once by the source text of the line that could not be read.
 inline QString xmlOpenError() {
     return QStringLiteral("Error al abrir archivo XML");
@@ -43,6 +53,11 @@ inline QString noDocumentsFolder() {
     return QStringLiteral("No Documents Folder found.");
 }
 
+// A file of Moravel's that could not be written, and why.
+inline QString fileNotWritten(const QString& path, const QString& reason) {
+    return QStringLiteral("\"%1\" could not be written: %2").arg(path, reason);
+}
+
 // Why a configuration file was refused before it was parsed.
 inline QString fileTooLarge(qint64 limit) {
     return QStringLiteral("the file is larger than %1 bytes").arg(limit);
@@ -64,6 +79,9 @@ inline QString declarationsNotAccepted() {
 }
 inline QString atLine(const QString& reason, qint64 line, qint64 column) {
     return QStringLiteral(": %1 (line %2, column %3)").arg(reason).arg(line).arg(column);
+}
+inline QString inFile(const QString& path) {
+    return QStringLiteral(" in \"%1\"").arg(path);
 }
 
 // A text that XML 1.0 cannot hold (control characters, unpaired surrogates).

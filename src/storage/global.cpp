@@ -1,7 +1,9 @@
 #include "storage/global.h"
 
 #include "engine/clock.h"
+#include "storage/localedatetime.h"
 #include "storage/logappender.h"
+#include "storage/logtext.h"
 
 #include <QRandomGenerator>
 

@@ -15,7 +15,11 @@ namespace moravel {
 
 class Clock;
 class Locations;
+class LocaleDateTimeFormat;
 class LogAppender;
+namespace logtext {
+class LineWriter;
+}
 class Prompts;
 class errorControl;
 
@@ -124,6 +128,8 @@ private:
     const Locations& m_locations;
     const Clock& m_clock;
     std::unique_ptr<LogAppender> m_log;
+    std::shared_ptr<const LocaleDateTimeFormat> m_lineFormat;
+    std::unique_ptr<logtext::LineWriter> m_lineWriter;
     // Indexes in `logLines` of the records made in this session that the file does not hold,
     // in order.
     std::vector<std::size_t> m_unwritten;

@@ -281,6 +281,9 @@ private Q_SLOTS:
         QCOMPARE(cli.run({restore, QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}),
                  0);
         QCOMPARE(cli.err, QString()); // the recycled item is passed over without a word
+        // What came back is said, in the order of the indexes.
+        QCOMPARE(cli.out, QStringLiteral("Restored \"moved.txt\" to the desktop.\n"
+                                         "Restored \"archived.txt\" to the desktop.\n"));
         QCOMPARE(Cli::entries(cli.locations.userDesktop),
                  QStringList({QStringLiteral("archived.txt"), QStringLiteral("moved.txt")}));
         QVERIFY(QFile::exists(target + QStringLiteral("/moved.txt")));
@@ -296,6 +299,9 @@ private Q_SLOTS:
         const auto index = QString::number(archived - records.begin());
         QCOMPARE(cli.run({restore, index}), 0);
         QCOMPARE(Cli::entries(cli.locations.userDesktop).size(), 3);
+        QCOMPARE(
+            cli.out,
+            QStringLiteral("Restored \"archived.txt\" to the desktop as \"archived (2).txt\".\n"));
     }
 
     void restore_missingItem_statusOne() {
@@ -320,8 +326,11 @@ private Q_SLOTS:
                               << QStringLiteral("Give the index of at least one log record.");
         QTest::newRow("not a number") << QStringList({QStringLiteral("0"), QStringLiteral("one")})
                                       << 2 << QStringLiteral("'one' is not a log record index.");
-        QTest::newRow("negative") << QStringList({QStringLiteral("--"), QStringLiteral("-1")}) << 2
+        QTest::newRow("negative") << QStringList({QStringLiteral("-1")}) << 2
                                   << QStringLiteral("'-1' is not a log record index.");
+        QTest::newRow("negative after --")
+            << QStringList({QStringLiteral("--"), QStringLiteral("-1")}) << 2
+            << QStringLiteral("'-1' is not a log record index.");
         QTest::newRow("past the end")
             << QStringList({QStringLiteral("0"), QStringLiteral("7")}) << 1
             << QStringLiteral("There is no log record 7: the indexes go from 0 to 0.\n");

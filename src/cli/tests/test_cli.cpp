@@ -16,6 +16,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace moravel;
 
@@ -100,7 +101,7 @@ void addRecord(global& state, int operation, const QString& name, const QString&
                ActionKind kind, const QDateTime& at) {
     logLine& record = state.newLogLine();
     record.operationNumber = operation;
-    record.itemName = name;
+    record.setItemName(name.toUtf8());
     record.destinationFolder = folder;
     record.performedAction = kind;
     record.cleanedAt = toDateTimeValue(at);
@@ -159,6 +160,48 @@ private Q_SLOTS:
         QCOMPARE(cli.run({QStringLiteral("plan"), QStringLiteral("--json")}), 0);
         QCOMPARE(cli.json().at(0).toObject().value(QStringLiteral("name")).toString(),
                  QStringLiteral("evil\x1b[2J\nname.txt"));
+    }
+
+    // Controls that turn the direction of text could make "txt.exe" read as "exe.txt";
+    // wide characters take two columns, and the columns after them still line up.
+    void plan_text_directionControlsShownAndWideCharactersAligned() {
+        Cli cli;
+        Cli::writeFile(cli.locations.userDesktop + QStringLiteral("/pay\u202Etxt.exe"), "x");
+        Cli::writeFile(cli.locations.userDesktop + QStringLiteral("/\u8acb\u6c42\u66f8.pdf"), "x");
+
+        QCOMPARE(cli.run({QStringLiteral("plan")}), 0);
+
+        QVERIFY(!cli.out.contains(QChar(0x202E)));
+        QVERIFY2(cli.out.contains(QStringLiteral("pay?txt.exe  ")), qPrintable(cli.out));
+        // "請求書.pdf" is 10 columns wide, "pay?txt.exe" 11: one blank more after the former.
+        QVERIFY2(cli.out.contains(QStringLiteral("\u8acb\u6c42\u66f8.pdf   ")),
+                 qPrintable(cli.out));
+    }
+
+    // A name that is not UTF-8 shows as its reading, and JSON gives its bytes in hexadecimal.
+    void plan_json_nameThatIsNotUtf8_carriesItsBytes() {
+        Cli cli;
+        const QByteArray name = "caf\xe9.txt";
+        const QByteArray path = QFile::encodeName(cli.locations.userDesktop) + '/' + name;
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        Cli::writeFile(cli.locations.userDesktop + QStringLiteral("/plain.txt"), "x");
+
+        QCOMPARE(cli.run({QStringLiteral("plan"), QStringLiteral("--json")}), 0);
+        const QJsonArray items = cli.json();
+        QCOMPARE(items.size(), 2);
+        for (const QJsonValue& value : items) {
+            const QJsonObject item = value.toObject();
+            if (item.value(QStringLiteral("name")).toString() == QStringLiteral("plain.txt")) {
+                QVERIFY(!item.contains(QStringLiteral("nameBytes")));
+            } else {
+                QCOMPARE(item.value(QStringLiteral("name")).toString(),
+                         QStringLiteral("caf\ufffd.txt"));
+                QCOMPARE(item.value(QStringLiteral("nameBytes")).toString(),
+                         QString::fromLatin1(name.toHex()));
+            }
+        }
     }
 
     void plan_json() {
@@ -470,6 +513,33 @@ private Q_SLOTS:
         QVERIFY2(cli.err.startsWith(QStringLiteral("'*[a' is an invalid mask at (")),
                  qPrintable(cli.err));
         QCOMPARE(cli.out, QString());
+    }
+
+    // The message quotes the mask as the user typed it, not as enclosed in stars, at the
+    // position in what the user typed; too many stars say how many a mask may hold.
+    void log_malformedMask_quotesTheTypedMask_data() {
+        QTest::addColumn<QString>("mask");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("enclosed in stars")
+            << QStringLiteral("[a") << QStringLiteral("'[a' is an invalid mask at (3)\n");
+        QTest::newRow("typed with a star")
+            << QStringLiteral("*[") << QStringLiteral("'*[' is an invalid mask at (3)\n");
+        const QString stars = QStringLiteral("a*").repeated(31);
+        QTest::newRow("31 stars") << stars
+                                  << QStringLiteral(
+                                         "'%1' is an invalid mask at (63): a mask may hold "
+                                         "at most 30 stars\n")
+                                         .arg(stars);
+    }
+    void log_malformedMask_quotesTheTypedMask() {
+        QFETCH(QString, mask);
+        QFETCH(QString, message);
+        Cli cli;
+        cli.writeLog([](global& state) {
+            addRecord(state, 1, QStringLiteral("a.txt"), QString(), actions::Delete, march7);
+        });
+        QCOMPARE(cli.run({QStringLiteral("log"), QStringLiteral("--mask"), mask}), 1);
+        QCOMPARE(cli.err, message);
     }
 
     void terminalPrompts_answers_data() {

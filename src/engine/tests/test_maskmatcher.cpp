@@ -164,15 +164,19 @@ void tst_maskmatcher::malformedMask_failsWithPosition_data() {
     QTest::newRow("position counts characters")
         << u"\U0001F600["_s << u"'\U0001F600[' is an invalid mask at (3)"_s;
     QTest::newRow("percent signs kept") << u"%1[%2"_s << u"'%1[%2' is an invalid mask at (6)"_s;
+    // Too many stars: the message says how many a mask may hold.
+    const QString limit = u": a mask may hold at most 30 stars"_s;
     QTest::newRow("31 stars") << QString(u"*a"_s).repeated(31)
                               << u"'%1' is an invalid mask at (62)"_s.arg(
-                                     QString(u"*a"_s).repeated(31));
+                                     QString(u"*a"_s).repeated(31)) +
+                                     limit;
     QTest::newRow("31st star at the end")
         << QString(u"*a"_s).repeated(30) + u'*'
-        << u"'%1' is an invalid mask at (62)"_s.arg(QString(u"*a"_s).repeated(30) + u'*');
+        << u"'%1' is an invalid mask at (62)"_s.arg(QString(u"*a"_s).repeated(30) + u'*') + limit;
     QTest::newRow("31st star before a set")
         << QString(u"*a"_s).repeated(30) + u"*[xy]"_s
-        << u"'%1' is an invalid mask at (65)"_s.arg(QString(u"*a"_s).repeated(30) + u"*[xy]"_s);
+        << u"'%1' is an invalid mask at (65)"_s.arg(QString(u"*a"_s).repeated(30) + u"*[xy]"_s) +
+               limit;
 }
 
 void tst_maskmatcher::malformedMask_failsWithPosition() {

@@ -136,7 +136,11 @@ void tst_maskmutation::mutatedInputs_agreeWithReference() {
             QVERIFY2(!expected.has_value(), qPrintable(u"rejected a good mask: "_s + context));
             // Checked without a regular expression: the mask may hold broken UTF-16.
             const QString prefix = u'\'' + mask + u"' is an invalid mask at ("_s;
-            const QString text = error.text();
+            QString text = error.text();
+            const QString limit = u": a mask may hold at most 30 stars"_s;
+            if (text.endsWith(limit)) {
+                text.chop(limit.size());
+            }
             QVERIFY2(text.startsWith(prefix) && text.endsWith(u')'), qPrintable(context));
             bool isNumber = false;
             const qsizetype position =

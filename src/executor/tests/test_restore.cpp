@@ -5,6 +5,10 @@
 
 #include <QTest>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace moravel;
 using namespace moravel::testing;
 
@@ -13,7 +17,7 @@ namespace {
 logLine& addRecord(global& state, const QString& name, const QString& folder, ActionKind action) {
     logLine& record = state.newLogLine();
     record.operationNumber = 1;
-    record.itemName = name;
+    record.setItemName(name.toUtf8());
     record.destinationFolder = folder;
     record.performedAction = action;
     return record;
@@ -41,6 +45,7 @@ private Q_SLOTS:
     void hostileItemName();
     void noDesktop_copiesNothing();
     void missingItem_toldAndTheNextRowFollows();
+    void nameThatIsNotUtf8_comesBackAsItself();
 };
 
 void TestRestore::twice_secondCopyGetsANewName() {
@@ -202,6 +207,48 @@ void TestRestore::missingItem_toldAndTheNextRowFollows() {
     QCOMPARE(f.prompts.messages.size(), 1);
     QVERIFY(f.prompts.messages[0].contains(QStringLiteral("gone.txt")));
     QCOMPARE(f.entries(f.userDesktop()), QStringList({QStringLiteral("here.txt")}));
+}
+
+// Of two items whose names read alike, the record's very bytes bring back the one it names.
+void TestRestore::nameThatIsNotUtf8_comesBackAsItself() {
+    ExecutorFixture f;
+    const QString folder = f.root() + QStringLiteral("/Target");
+    QDir().mkpath(folder);
+    const QByteArray native = QFile::encodeName(folder) + '/';
+    for (const auto& [name, content] :
+         {std::pair<QByteArray, QByteArray>{"caf\xe9.txt", "latin-1"},
+          std::pair<QByteArray, QByteArray>{"caf\xef\xbf\xbd.txt", "replacement"}}) {
+        const int fd = ::open((native + name).constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, content.constData(), std::size_t(content.size())),
+                 ssize_t(content.size()));
+        ::close(fd);
+    }
+    logLine& record = f.state.newLogLine();
+    record.setItemName("caf\xe9.txt");
+    record.destinationFolder = folder;
+    record.performedAction = actions::MoveToFolder;
+
+    const RestoreResult result =
+        restoreToDesktop(selected({0}), f.state, f.prompts, f.progress, f.shell);
+    QCOMPARE(result.copied, 1);
+    QCOMPARE(result.restored.size(), std::size_t(1));
+    const QByteArray back = QFile::encodeName(f.userDesktop()) + "/caf\xe9.txt";
+    const int fd = ::open(back.constData(), O_RDONLY);
+    QVERIFY(fd >= 0);
+    char buffer[32] = {};
+    QCOMPARE(::read(fd, buffer, sizeof buffer), ssize_t(7));
+    ::close(fd);
+    QCOMPARE(QByteArray(buffer), QByteArray("latin-1"));
+    // Nothing else came: QDir leaves out names that are not UTF-8, readdir does not.
+    DIR* dir = ::opendir(QFile::encodeName(f.userDesktop()).constData());
+    QVERIFY(dir != nullptr);
+    int entries = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        entries += entry->d_name[0] != '.' ? 1 : 0;
+    }
+    ::closedir(dir);
+    QCOMPARE(entries, 1);
 }
 
 QTEST_GUILESS_MAIN(TestRestore)

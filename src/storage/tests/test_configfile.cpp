@@ -678,7 +678,12 @@ void ConfigFileTest::load_brokenFile_returns1_appliesNothing_leavesFileAlone() {
     global state(setup.locations, setup.clock);
     errorControl error;
     QCOMPARE(state.loadConfiguration(error, setup.prompts), 1);
-    QCOMPARE(error.message, QStringLiteral("Error al abrir archivo XML</HTML>"));
+    // The offending line, then where and why, then which file.
+    QVERIFY2(error.message.startsWith(QStringLiteral("Error al abrir archivo XML</HTML>: ")),
+             qPrintable(error.message));
+    QVERIFY2(error.message.endsWith(QStringLiteral("(line 5, column 7) in \"") +
+                                    setup.configPath() + u'"'),
+             qPrintable(error.message));
     QCOMPARE(state.mesesEnLog, 0);
     QVERIFY(state.rules.empty());
     QVERIFY(state.ignoreList.isEmpty());
@@ -742,7 +747,9 @@ void ConfigFileTest::load_dataFolderCannotBeCreated() {
     global state(setup.locations, setup.clock);
     errorControl error;
     QCOMPARE(state.loadConfiguration(error, setup.prompts), 1);
-    QCOMPARE(error.message, QStringLiteral("Fallo creación directorio20")); // ENOTDIR
+    QVERIFY2(error.message.startsWith(QStringLiteral("Fallo creación directorio20 (\"") +
+                                      setup.locations.data),
+             qPrintable(error.message)); // ENOTDIR
 }
 
 void ConfigFileTest::migration_onlyOldFile_becomesTheConfiguration() {

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <cerrno>
+#include <cstring>
 
 using namespace moravel;
 
@@ -66,7 +67,10 @@ void DataLocationsTest::createFolder_fails() {
 
     errorControl error;
     QVERIFY(!createFolder(dir.filePath(relative), error));
-    QCOMPARE(error.message, QStringLiteral("Fallo creación directorio") + QString::number(code));
+    // The code, then the folder and the system's words for it.
+    QCOMPARE(error.message, QStringLiteral("Fallo creación directorio%1 (\"%2\": %3)")
+                                .arg(QString::number(code), dir.filePath(relative),
+                                     QString::fromLocal8Bit(std::strerror(code))));
     QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
 }
 
@@ -88,7 +92,10 @@ void DataLocationsTest::createFolder_neverWorksInTheWorkingDirectory() {
     QDir::setCurrent(previous);
 
     QVERIFY(!created);
-    QCOMPARE(error.message, QStringLiteral("Fallo creación directorio") + QString::number(ENOENT));
+    QCOMPARE(error.message,
+             QStringLiteral("Fallo creación directorio") + QString::number(ENOENT) +
+                 (path.isEmpty() ? QStringLiteral(" (no folder is set)")
+                                 : QStringLiteral(" (\"%1\" is not a full path)").arg(path)));
     QVERIFY(left.isEmpty());
 }
 
