@@ -193,14 +193,22 @@ void taskManager::addDestination(const QString& folder) {
     }
     auto entry = std::make_unique<action>();
     entry->kind = actions::MoveToFolder;
-    entry->path = upperAscii(folder);
+    entry->path = folder;
     destinations.push_back(std::move(entry));
 }
 
 bool taskManager::hasDestination(const QString& folder) const {
-    const QString upperFolder = upperAscii(folder);
+    // Letter case makes another folder on Linux; only separators and "." or ".." steps may
+    // spell one folder in two ways. Most calls bring a text already listed, so that is tried
+    // before any path is cleaned.
     for (const auto& entry : destinations) {
-        if (entry->path == upperFolder) {
+        if (entry->path == folder) {
+            return true;
+        }
+    }
+    const QString cleaned = QDir::cleanPath(folder);
+    for (const auto& entry : destinations) {
+        if (QDir::cleanPath(entry->path) == cleaned) {
             return true;
         }
     }

@@ -19,7 +19,7 @@ class global;
 class action {
 public:
     ActionKind kind = actions::MoveToFolder;
-    QString path; // upper-cased (letters a to z)
+    QString path; // as the rule, the log or the user spelled it
 };
 
 // The cleaning plan: the items of one scan of both desktops, in scan order (an item's
@@ -46,7 +46,10 @@ public:
     int countByAction(ActionKind kind) const;
 
     void collectDestinations(const global& state);
+    // Appends the folder as spelled unless it is listed already.
     void addDestination(const QString& folder);
+    // Whether an entry names that folder: the same text, or one that differs only in doubled
+    // or trailing separators and "." or ".." steps. Letter case counts.
     bool hasDestination(const QString& folder) const;
 
 private:

@@ -386,9 +386,12 @@ private Q_SLOTS:
             QCOMPARE(entry->kind, actions::MoveToFolder);
             paths << entry->path;
         }
-        QCOMPARE(paths, (QStringList{QStringLiteral("/SRV/TEXTS"), QStringLiteral("/SRV/PHOTOS"),
-                                     QStringLiteral("/HOME/ME/PICKED")}));
-        QVERIFY(plan.hasDestination(QStringLiteral("/srv/photos")));
+        // Letter case makes another folder: "/srv/texts" and "/SRV/TEXTS" are offered too.
+        QCOMPARE(paths, (QStringList{QStringLiteral("/srv/Texts"), QStringLiteral("/srv/texts"),
+                                     QStringLiteral("/srv/Photos"), QStringLiteral("/SRV/TEXTS"),
+                                     QStringLiteral("/home/me/Picked")}));
+        QVERIFY(plan.hasDestination(QStringLiteral("/srv/Photos")));
+        QVERIFY(!plan.hasDestination(QStringLiteral("/srv/photos")));
         QVERIFY(!plan.hasDestination(QStringLiteral("/srv/not offered")));
 
         // Collecting again starts afresh.
@@ -399,17 +402,36 @@ private Q_SLOTS:
         QVERIFY(plan.destinations.empty());
     }
 
-    void addDestination_keepsFirstSpellingUpperCased_andIgnoresEmpty() {
-        taskManager plan;
-        plan.addDestination(QStringLiteral("/data/Ärger"));
-        plan.addDestination(QStringLiteral("/Data/ÄRGER"));
-        plan.addDestination(QStringLiteral("/DATA/ärger"));
-        plan.addDestination(QString());
+    void addDestination_keepsEachFolderAsSpelledOnce_data() {
+        QTest::addColumn<QStringList>("added");
+        QTest::addColumn<QStringList>("listed");
+        const QString folder = QStringLiteral("/data/Ärger");
+        QTest::newRow("the same text twice") << QStringList{folder, folder} << QStringList{folder};
+        QTest::newRow("another spelling of the same folder")
+            << QStringList{folder, QStringLiteral("/data//Ärger/"),
+                           QStringLiteral("/data/./x/../Ärger")}
+            << QStringList{folder};
+        QTest::newRow("letter case makes other folders")
+            << QStringList{folder, QStringLiteral("/Data/ärger"), QStringLiteral("/DATA/ÄRGER")}
+            << QStringList{folder, QStringLiteral("/Data/ärger"), QStringLiteral("/DATA/ÄRGER")};
+        QTest::newRow("the first spelling is kept")
+            << QStringList{QStringLiteral("/data/Ärger/"), folder}
+            << QStringList{QStringLiteral("/data/Ärger/")};
+        QTest::newRow("no folder is no destination") << QStringList{QString()} << QStringList{};
+    }
 
-        // Only a to z change case, so "ä" and "Ä" stay two folders.
-        QCOMPARE(plan.destinations.size(), 2u);
-        QCOMPARE(plan.destinations[0]->path, QStringLiteral("/DATA/ÄRGER"));
-        QCOMPARE(plan.destinations[1]->path, QStringLiteral("/DATA/äRGER"));
+    void addDestination_keepsEachFolderAsSpelledOnce() {
+        QFETCH(QStringList, added);
+        QFETCH(QStringList, listed);
+        taskManager plan;
+        for (const QString& folder : added) {
+            plan.addDestination(folder);
+        }
+        QStringList paths;
+        for (const auto& entry : plan.destinations) {
+            paths << entry->path;
+        }
+        QCOMPARE(paths, listed);
     }
 };
 
