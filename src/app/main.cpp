@@ -1,5 +1,6 @@
 #include "engine/clock.h"
 #include "platform/appid.h"
+#include "platform/instancechannel.h"
 #include "platform/locations.h"
 #include "platform/singleinstance.h"
 #include "platform/updateservice.h"
@@ -23,9 +24,17 @@ int main(int argc, char** argv) {
 
     // One Moravel per set of data files: a second start ends at once and silently, and the lock
     // is held for the life of the process so that moravel-cli clean and restore wait their turn.
+    // Started again from the menu, it first asks the running copy to show its window; the
+    // start at login ("MIN") asks nothing.
     const moravel::XdgLocations locations;
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    const bool minimised = !arguments.isEmpty() && arguments.first() == QLatin1String("MIN");
     moravel::SingleInstance instance(locations);
+    moravel::InstanceChannel channel(locations.dataFolder());
     if (!instance.checkSingleInstance()) {
+        if (!minimised) {
+            channel.askToShow();
+        }
         return 0;
     }
 
@@ -47,9 +56,12 @@ int main(int argc, char** argv) {
     QObject::connect(&signals, &moravel::TerminationSignals::received, &window,
                      &moravel::TfrmMain::requestEnd);
 
-    if (!window.FormCreate(QCoreApplication::arguments().mid(1))) {
+    if (!window.FormCreate(arguments)) {
         return 1;
     }
+    QObject::connect(&channel, &moravel::InstanceChannel::showRequested, &window,
+                     &moravel::TfrmMain::mnuShowClick);
+    channel.listen();
     // A signal that arrived while the start-up let events through has ended it already.
     if (window.isClosing()) {
         return 0;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Smoke test of the real `moravel` under Xvfb, with trayer as the notification area: the
 # window "Moravel" appears, a second start ends at once with status 0, Esc hides the window into
-# the tray, SIGTERM ends the program with status 0, and "MIN" starts it hidden.
+# the tray, a second start brings it back, SIGTERM ends the program with status 0, and "MIN"
+# starts it hidden.
 # Usage: smoke_window.sh PATH-TO-MORAVEL. Exit status 77 (skipped) when a tool is missing.
 set -uo pipefail
 
@@ -124,6 +125,16 @@ sleep 0.5
 running "$first" || fail "moravel ended on Esc"
 tray_icon_docked || fail "the tray icon went away on Esc"
 echo "ok: Esc hid the window into the tray"
+
+# Started again, Moravel brings its hidden window back and the new start ends at once; a start
+# at login ("MIN") leaves it in the tray.
+timeout 30 "$moravel" MIN || fail "a second start with MIN failed"
+sleep 1
+no_main_window || fail "a second start with MIN showed the window"
+timeout 30 "$moravel" || fail "a second start failed"
+wait_for 100 main_window || fail "a second start did not bring the window back"
+running "$first" || fail "the first moravel ended when the second started"
+echo "ok: a second start brought the window back"
 
 terminate "$first"
 echo "ok: SIGTERM ended moravel with status 0"
