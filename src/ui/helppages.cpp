@@ -12,7 +12,7 @@ QStringList helpFolders() {
     const QString buildFolder = QStringLiteral(MORAVEL_BUILD_DIR);
     if (programFolder == buildFolder || programFolder.startsWith(buildFolder + u'/')) {
         const QString source = QStringLiteral(MORAVEL_SOURCE_DIR);
-        folders << source + QStringLiteral("/data/help") << source + QStringLiteral("/src/ui/help");
+        folders << source + QStringLiteral("/help");
     }
     return folders;
 }
