@@ -10,6 +10,17 @@
 
 namespace moravel {
 
+namespace {
+
+// The day of a date-time value as its date text shows it: rounded to the millisecond first, as
+// the text is made.
+qint64 dayOf(DateTimeValue value) {
+    constexpr double msPerDay = 86400000.0;
+    return static_cast<qint64>(std::floor(std::floor(value * msPerDay + 0.5) / msPerDay));
+}
+
+} // namespace
+
 bool masksEverything(const QString& typed) {
     return typed.isEmpty() || typed == u"*.*";
 }
@@ -41,10 +52,7 @@ bool selectRecords(const global& state, const QString& typedMask, const QString&
             }
             const logLine& record = *state.logLines[static_cast<std::size_t>(i)];
             if (!everyDay) {
-                // Rounded to the millisecond first, as the date text is made.
-                constexpr double msPerDay = 86400000.0;
-                const auto day = static_cast<qint64>(
-                    std::floor(std::floor(record.cleanedAt * msPerDay + 0.5) / msPerDay));
+                const qint64 day = dayOf(record.cleanedAt);
                 if (day != lastDay) {
                     lastDay = day;
                     lastDayMatches = shortDateText(record.cleanedAt) == dateText;
@@ -64,6 +72,28 @@ bool selectRecords(const global& state, const QString& typedMask, const QString&
         return false;
     }
     return true;
+}
+
+void CleaningDays::add(DateTimeValue cleanedAt) {
+    const qint64 day = dayOf(cleanedAt);
+    if (day == m_lastDay) {
+        return;
+    }
+    m_lastDay = day;
+    if (m_days.contains(day)) {
+        return;
+    }
+    m_days.insert(day);
+    // Two days may read alike (a short date format without the year); they are one node.
+    QString text = shortDateText(cleanedAt);
+    if (!m_seen.contains(text)) {
+        m_seen.insert(text);
+        m_texts.append(std::move(text));
+    }
+}
+
+void CleaningDays::clear() {
+    *this = {};
 }
 
 } // namespace moravel

@@ -1,7 +1,12 @@
 #pragma once
 
-#include <QString>
+#include "engine/datetimevalue.h"
 
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <limits>
 #include <vector>
 
 namespace moravel {
@@ -31,5 +36,22 @@ bool masksEverything(const QString& typed);
 // for the mask as the user typed it in `error`, for a malformed mask.
 bool selectRecords(const global& state, const QString& typedMask, const QString& dateText,
                    bool showAll, RecordSelection& selection, errorControl& error);
+
+// The days of the browser's date tree: the distinct short date texts of the records added, in
+// the order first met. Records of one run share their day, so a record of the day before costs
+// no date text, and a text is looked up in a set, not in the list.
+class CleaningDays {
+public:
+    // Appends the record's day text unless the list holds it already.
+    void add(DateTimeValue cleanedAt);
+    const QStringList& texts() const { return m_texts; }
+    void clear();
+
+private:
+    qint64 m_lastDay = std::numeric_limits<qint64>::min();
+    QSet<qint64> m_days;
+    QSet<QString> m_seen;
+    QStringList m_texts;
+};
 
 } // namespace moravel

@@ -131,6 +131,27 @@ private Q_SLOTS:
         QCOMPARE(found, expected);
     }
 
+    // The days of the date tree, walked from the newest record: each day once, in the order
+    // first met, also when runs of one day lie apart in the log; a record just before midnight
+    // and one just after are two days.
+    void cleaningDays_eachDayOnceInTheOrderFirstMet() {
+        const QDateTime march9(QDate(2010, 3, 9), QTime(0, 0, 0));
+        const std::vector<QDateTime> newestFirst{
+            march9, march8.addSecs(15 * 3600 - 1), march8, march7, march8, march7.addSecs(60),
+            march7};
+        CleaningDays days;
+        for (const QDateTime& at : newestFirst) {
+            days.add(toDateTimeValue(at));
+        }
+        QCOMPARE(days.texts(),
+                 (QStringList{shortDateText(march9.date()), shortDateText(march8.date()),
+                              shortDateText(march7.date())}));
+        days.clear();
+        QVERIFY(days.texts().isEmpty());
+        days.add(toDateTimeValue(march7));
+        QCOMPARE(days.texts(), QStringList{shortDateText(march7.date())});
+    }
+
     // The message quotes the mask as the user typed it, at the place in what was typed.
     void malformedMask_quotesWhatWasTyped() {
         Log log;
