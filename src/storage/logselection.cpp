@@ -74,22 +74,24 @@ bool selectRecords(const global& state, const QString& typedMask, const QString&
     return true;
 }
 
-void CleaningDays::add(DateTimeValue cleanedAt) {
+bool CleaningDays::add(DateTimeValue cleanedAt) {
     const qint64 day = dayOf(cleanedAt);
     if (day == m_lastDay) {
-        return;
+        return false;
     }
     m_lastDay = day;
     if (m_days.contains(day)) {
-        return;
+        return false;
     }
     m_days.insert(day);
     // Two days may read alike (a short date format without the year); they are one node.
     QString text = shortDateText(cleanedAt);
-    if (!m_seen.contains(text)) {
-        m_seen.insert(text);
-        m_texts.append(std::move(text));
+    if (m_seen.contains(text)) {
+        return false;
     }
+    m_seen.insert(text);
+    m_texts.append(std::move(text));
+    return true;
 }
 
 void CleaningDays::clear() {

@@ -42,8 +42,8 @@ bool selectRecords(const global& state, const QString& typedMask, const QString&
 // no date text, and a text is looked up in a set, not in the list.
 class CleaningDays {
 public:
-    // Appends the record's day text unless the list holds it already.
-    void add(DateTimeValue cleanedAt);
+    // Appends the record's day text unless the list holds it already; true when it did.
+    bool add(DateTimeValue cleanedAt);
     const QStringList& texts() const { return m_texts; }
     void clear();
 

@@ -265,6 +265,160 @@ inline QString maskHelpInside() {
                           "example:  \"Letter_Mary.doc\", \"Expensesmary.xls\" etc.");
 }
 
+// The cleaned files browser.
+inline QString searchButton() {
+    return QStringLiteral("Search");
+}
+inline QString searchHint() {
+    return QStringLiteral("Search file");
+}
+// The name of the mask box, for screen readers; the window shows no label there.
+inline QString maskBoxName() {
+    return QStringLiteral("File mask");
+}
+inline QString openFolderButton() {
+    return QStringLiteral("&Open Destination Folder");
+}
+inline QString openFolderHint() {
+    return QStringLiteral("Opens destination folder in a new file manager window");
+}
+inline QString restoreButton() {
+    return QStringLiteral("&Restore to Desktop");
+}
+inline QString restoreHint() {
+    return QStringLiteral("Move back to desktop");
+}
+inline QString showMoreLink() {
+    return QStringLiteral("Showing first 50 items, click here to show all");
+}
+inline QString cleaningDateGroup() {
+    return QStringLiteral("Cleaning date");
+}
+inline QString cleanedItemsGroup() {
+    return QStringLiteral("Cleaned items");
+}
+inline QString allNode() {
+    return QStringLiteral("All");
+}
+inline QString cleaningDateColumn() {
+    return QStringLiteral("Cleaning date");
+}
+inline QString destinationFolderGone(const QString& folder) {
+    return QStringLiteral("The folder \"%1\" no longer exists.").arg(folder);
+}
+inline QString folderNotOpened(const QString& folder) {
+    return QStringLiteral("No file manager could open the folder \"%1\".").arg(folder);
+}
+
+// The rule list.
+inline QString ruleListCaption() {
+    return QStringLiteral("Rule List");
+}
+inline QString highPriorityCaption() {
+    return QStringLiteral("High\nPriority\nRules");
+}
+inline QString lowPriorityCaption() {
+    return QStringLiteral("Low\nPriority\nRules");
+}
+inline QString conditionColumn() {
+    return QStringLiteral("Condition");
+}
+inline QString folderColumn() {
+    return QStringLiteral("Folder");
+}
+inline QString newRuleButton() {
+    return QStringLiteral("&New");
+}
+inline QString editRuleButton() {
+    return QStringLiteral("&Edit");
+}
+inline QString removeRuleButton() {
+    return QStringLiteral("&Remove");
+}
+inline QString moveUpButton() {
+    return QStringLiteral("Move &Up");
+}
+inline QString moveDownButton() {
+    return QStringLiteral("Move &Down");
+}
+inline QString deleteRuleQuestion() {
+    return QStringLiteral("Do you want to delete this rule?");
+}
+
+// The settings dialog.
+inline QString optionsCaption() {
+    return QStringLiteral("Options");
+}
+inline QString archiveFolderGroup() {
+    return QStringLiteral("Archive folder");
+}
+inline QString selectArchiveFolderButton() {
+    return QStringLiteral("&Select");
+}
+inline QString dateFolderFormatGroup() {
+    return QStringLiteral("Date folder format");
+}
+inline QString yyMmDdOption() {
+    return QStringLiteral("YY-MM-DD");
+}
+inline QString mmDdYyOption() {
+    return QStringLiteral("MM-DD-YY");
+}
+inline QString foldersGroup() {
+    return QStringLiteral("Folders");
+}
+inline QString includeFoldersCheck() {
+    return QStringLiteral("Include folders in cleaning process");
+}
+inline QString reminderGroup() {
+    return QStringLiteral("Remind me to clean my desktop");
+}
+inline QString startAutomaticallyGroup() {
+    return QStringLiteral("Start Moravel automatically");
+}
+inline QString launchAtLoginCheck() {
+    return QStringLiteral("&Launch at login");
+}
+inline QString updatesGroup() {
+    return QStringLiteral("Updates");
+}
+inline QString updatesCheck() {
+    return QStringLiteral("Inform me when a new version is available");
+}
+inline QString logGroup() {
+    return QStringLiteral("Log");
+}
+inline QString keepLabel() {
+    return QStringLiteral("&Keep");
+}
+inline QString monthsOfLogLabel() {
+    return QStringLiteral("months of log");
+}
+// The name of the months box, for screen readers: its two labels read as one.
+inline QString monthsOfLogName() {
+    return QStringLiteral("Keep months of log");
+}
+inline QString archiveFolderDoesNotExist() {
+    return QStringLiteral("Folder does not exist");
+}
+// Followed by " must be an integer" when the months box holds no integer.
+inline QString logMonthsLabel() {
+    return QStringLiteral("log months");
+}
+
+// A caption as screen readers read it: without the "&" that marks its access key.
+inline QString withoutMnemonic(const QString& caption) {
+    QString text;
+    text.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&' && i + 1 < caption.size()) {
+            ++i; // "&&" stands for one "&"
+        }
+        text.append(caption[i]);
+    }
+    return text;
+}
+
 // What the program says on its way out when nobody is there to read a message box.
 inline QString unshownMessage(const QString& text) {
     return QStringLiteral("Moravel: %1").arg(text);

@@ -4,6 +4,7 @@
 #include "engine/errorcontrol.h"
 #include "engine/rule.h"
 #include "executor/cleancommand.h"
+#include "executor/restorecommand.h"
 #include "platform/locations.h"
 #include "platform/shelloperations.h"
 #include "platform/urlopener.h"
@@ -12,6 +13,8 @@
 #include "storage/localedatetime.h"
 #include "storage/startup.h"
 #include "storage/updatecheck.h"
+#include "ui/cleaneditemsmodel.h"
+#include "ui/cleaneditemsview.h"
 #include "ui/desktopcontentsmodel.h"
 #include "ui/desktopcontentsview.h"
 #include "ui/helppages.h"
@@ -19,24 +22,29 @@
 #include "ui/placement.h"
 #include "ui/qtprompts.h"
 #include "ui/texts.h"
+#include "ui/tfrmoptions.h"
 #include "ui/tfrmprogress.h"
 #include "ui/tfrmruleeditor.h"
+#include "ui/tfrmrules.h"
 #include "ui/tfrmwarning.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -118,6 +126,7 @@ TfrmMain::TfrmMain(MainWindowParts parts, QWidget* parent)
     }
     m_prompts = std::make_unique<EndingPrompts>(*m_parts.prompts, m_ending);
     m_model = new DesktopContentsModel(m_shellInfo, this);
+    m_cleanedModel = new CleanedItemsModel(m_shellInfo, this);
 
     setWindowTitle(texts::mainWindowCaption());
     setWindowIcon(applicationIcon());
@@ -133,11 +142,9 @@ TfrmMain::TfrmMain(MainWindowParts parts, QWidget* parent)
     tabCleaning = new QWidget;
     tabCleaning->setObjectName(QStringLiteral("tabCleaning"));
     tabCleaning->setAccessibleName(texts::cleaningTab());
-    // The browser of cleaned files fills this page.
     tabSearch = new QWidget;
     tabSearch->setObjectName(QStringLiteral("tabSearch"));
     tabSearch->setAccessibleName(texts::browseTab());
-    new QVBoxLayout(tabSearch);
     tabOptions = new QWidget;
     tabOptions->setObjectName(QStringLiteral("tabOptions"));
     tabOptions->setAccessibleName(texts::optionsTab());
@@ -145,6 +152,7 @@ TfrmMain::TfrmMain(MainWindowParts parts, QWidget* parent)
     mainPageControl->addTab(tabSearch, picture(Picture::BrowseTab), texts::browseTab());
     mainPageControl->addTab(tabOptions, picture(Picture::OptionsTab), texts::optionsTab());
     buildCleaningTab();
+    buildSearchTab();
     buildOptionsTab();
     buildTrayMenu();
     connect(mainPageControl, &QTabWidget::currentChanged, this, &TfrmMain::mainPageControlChange);
@@ -175,8 +183,9 @@ TfrmMain::~TfrmMain() {
     // The tray may outlive the window; it must not call into it or show its menu any more.
     m_parts.tray.activated = nullptr;
     m_parts.tray.setMenu(nullptr);
-    // The list must let go of the plan before the plan goes.
+    // The lists must let go of the plan and the log before they go.
     m_model->setPlan(nullptr);
+    m_cleanedModel->setRecords(nullptr, {});
 }
 
 void TfrmMain::buildCleaningTab() {
@@ -215,6 +224,97 @@ void TfrmMain::buildCleaningTab() {
     page->addLayout(strip);
     page->addWidget(grpDesktopContents, 1);
     setTabOrder(spSkinButton1, lvFiles);
+}
+
+void TfrmMain::buildSearchTab() {
+    txtMask = new QLineEdit(QStringLiteral("*.*"), tabSearch);
+    txtMask->setObjectName(QStringLiteral("txtMask"));
+    txtMask->setAccessibleName(texts::maskBoxName());
+    txtMask->setMinimumWidth(104);
+    // Enter in the mask box searches, as the window's default button would.
+    connect(txtMask, &QLineEdit::returnPressed, this, &TfrmMain::cmdSearchClick);
+    const auto newButton = [this](const QString& name, const QString& caption,
+                                  const QString& hint) {
+        auto* button = new QPushButton(caption, tabSearch);
+        button->setObjectName(name);
+        button->setAccessibleName(texts::withoutMnemonic(caption));
+        button->setToolTip(hint);
+        return button;
+    };
+    cmdSearch = newButton(QStringLiteral("cmdSearch"), texts::searchButton(), texts::searchHint());
+    cmdSearch->setMinimumWidth(75);
+    connect(cmdSearch, &QPushButton::clicked, this, &TfrmMain::cmdSearchClick);
+    cmdOpenFolder = newButton(QStringLiteral("cmdOpenFolder"), texts::openFolderButton(),
+                              texts::openFolderHint());
+    cmdOpenFolder->setMinimumWidth(126);
+    cmdOpenFolder->setEnabled(false);
+    connect(cmdOpenFolder, &QPushButton::clicked, this, &TfrmMain::cmdOpenFolderClick);
+    cmdRestore =
+        newButton(QStringLiteral("cmdRestore"), texts::restoreButton(), texts::restoreHint());
+    cmdRestore->setMinimumWidth(126);
+    cmdRestore->setEnabled(false);
+    connect(cmdRestore, &QPushButton::clicked, this, &TfrmMain::cmdRestoreClick);
+    // A link: red bold text on the page's background.
+    cmdShowMore = newButton(QStringLiteral("cmdShowMore"), texts::showMoreLink(), {});
+    cmdShowMore->setFlat(true);
+    cmdShowMore->setCursor(Qt::PointingHandCursor);
+    QFont bold = cmdShowMore->font();
+    bold.setBold(true);
+    cmdShowMore->setFont(bold);
+    QPalette red = cmdShowMore->palette();
+    red.setColor(QPalette::ButtonText, Qt::red);
+    cmdShowMore->setPalette(red);
+    cmdShowMore->setMinimumWidth(254);
+    cmdShowMore->hide();
+    connect(cmdShowMore, &QPushButton::clicked, this, &TfrmMain::cmdShowMoreClick);
+    auto* strip = new QHBoxLayout;
+    strip->addWidget(txtMask);
+    strip->addWidget(cmdSearch);
+    strip->addSpacing(5);
+    strip->addWidget(cmdOpenFolder);
+    strip->addWidget(cmdRestore);
+    strip->addSpacing(11);
+    strip->addWidget(cmdShowMore);
+    strip->addStretch(1);
+
+    grpCleaningDate = new QGroupBox(texts::cleaningDateGroup(), tabSearch);
+    grpCleaningDate->setObjectName(QStringLiteral("grpCleaningDate"));
+    grpCleaningDate->setFixedWidth(150);
+    tree = new QTreeWidget(grpCleaningDate);
+    tree->setObjectName(QStringLiteral("tree"));
+    tree->setAccessibleName(texts::cleaningDateGroup());
+    tree->setHeaderHidden(true);
+    tree->setColumnCount(1);
+    tree->setSelectionMode(QAbstractItemView::SingleSelection);
+    tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    connect(tree, &QTreeWidget::itemSelectionChanged, this, &TfrmMain::treeChange);
+    (new QVBoxLayout(grpCleaningDate))->addWidget(tree);
+
+    grpCleanedItems = new QGroupBox(texts::cleanedItemsGroup(), tabSearch);
+    grpCleanedItems->setObjectName(QStringLiteral("grpCleanedItems"));
+    lvCleaned = new CleanedItemsView(grpCleanedItems);
+    lvCleaned->setObjectName(QStringLiteral("lvCleaned"));
+    lvCleaned->setAccessibleName(texts::cleanedItemsGroup());
+    lvCleaned->setModel(m_cleanedModel);
+    lvCleaned->header()->resizeSection(CleanedItemsModel::Name, 150);
+    connect(lvCleaned->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &TfrmMain::lvCleanedSelectItem);
+    connect(lvCleaned, &CleanedItemsView::columnClicked, this, &TfrmMain::lvCleanedColumnClick);
+    connect(lvCleaned, &CleanedItemsView::clientWidthChanged, this, &TfrmMain::lvCleanedResize);
+    (new QVBoxLayout(grpCleanedItems))->addWidget(lvCleaned);
+
+    auto* groups = new QHBoxLayout;
+    groups->addWidget(grpCleaningDate);
+    groups->addWidget(grpCleanedItems, 1);
+    auto* page = new QVBoxLayout(tabSearch);
+    page->addLayout(strip);
+    page->addLayout(groups, 1);
+    setTabOrder(txtMask, cmdSearch);
+    setTabOrder(cmdSearch, cmdOpenFolder);
+    setTabOrder(cmdOpenFolder, cmdRestore);
+    setTabOrder(cmdRestore, cmdShowMore);
+    setTabOrder(cmdShowMore, tree);
+    setTabOrder(tree, lvCleaned);
 }
 
 void TfrmMain::buildOptionsTab() {
@@ -504,11 +604,220 @@ void TfrmMain::cmdFeedbackClick() {
     openFeedbackSite(*m_global, m_parts.feedbackHost, *m_prompts, m_parts.urlOpener);
 }
 
-void TfrmMain::genSearchTree() {}
+void TfrmMain::editRules() {
+    {
+        TfrmRules window(*m_global, *m_prompts, this);
+        window.exec();
+    }
+    // However the list was closed, what it changed is kept.
+    errorControl error;
+    if (!m_global->saveConfiguration(error)) {
+        m_prompts->showMessage(texts::configurationWriteError() + error.message);
+        return;
+    }
+    if (!m_closing) {
+        refreshDesktopView();
+    }
+}
 
-void TfrmMain::editRules() {}
+void TfrmMain::options() {
+    bool confirmed = false;
+    {
+        TfrmOptions dialog(*m_global, *m_prompts, QCoreApplication::applicationFilePath(), this);
+        dialog.exec();
+        confirmed = dialog.confirmed;
+    }
+    if (confirmed) {
+        errorControl error;
+        if (!m_global->saveConfiguration(error)) {
+            m_prompts->showMessage(texts::configurationWriteError() + error.message);
+            return;
+        }
+    }
+    resize();
+}
 
-void TfrmMain::options() {}
+// --- The cleaned files browser -----------------------------------------------------------
+
+void TfrmMain::genSearchTree() {
+    if (m_global == nullptr) {
+        return;
+    }
+    {
+        // The tree's own signals would refill the list at each node.
+        const QSignalBlocker blocker(tree);
+        tree->clear();
+    }
+    cleaningDates.clear();
+    m_cleaningDays.clear();
+    auto* all = new QTreeWidgetItem(tree, {texts::allNode()});
+    const auto& records = m_global->logLines;
+    for (auto i = records.size(); i-- > 0;) {
+        revisaNuevaFecha(*records[i]);
+    }
+    QList<QTreeWidgetItem*> days;
+    days.reserve(cleaningDates.size());
+    for (const QString& day : std::as_const(cleaningDates)) {
+        days.append(new QTreeWidgetItem({day}));
+    }
+    all->addChildren(days);
+    all->setExpanded(true);
+    selectTreeNode(days.isEmpty() ? all : days.first());
+    rfrLog(false);
+}
+
+void TfrmMain::revisaNuevaFecha(const logLine& record) {
+    if (m_cleaningDays.add(record.cleanedAt)) {
+        cleaningDates.append(m_cleaningDays.texts().constLast());
+    }
+}
+
+void TfrmMain::selectTreeNode(QTreeWidgetItem* node) {
+    browserBusy = true;
+    tree->setCurrentItem(node);
+    browserBusy = false;
+}
+
+void TfrmMain::rfrLog(bool showAll) {
+    if (browserBusy || m_global == nullptr) {
+        return;
+    }
+    browserBusy = true;
+    errorControl error;
+    bool selected = true;
+    {
+        const BusyCursor cursor;
+        const bool listHadFocus = lvCleaned->hasFocus();
+        lvCleaned->hide();
+        QCoreApplication::processEvents();
+        cmdShowMore->hide();
+        m_cleanedModel->clear();
+
+        RecordSelection selection;
+        const QList<QTreeWidgetItem*> nodes = tree->selectedItems();
+        // No node selected: no day, no records.
+        if (!nodes.isEmpty()) {
+            // "All" is the only node without a parent; a day's node holds the day's date text.
+            const QString day =
+                nodes.first()->parent() == nullptr ? QString() : nodes.first()->text(0);
+            selected = selectRecords(*m_global, txtMask->text(), day, showAll, selection, error);
+        }
+        m_cleanedModel->setRecords(m_global.get(), selection.records);
+        cmdShowMore->setVisible(selection.capped);
+        browserBusy = false;
+
+        cleanedSortColumn = CleanedItemsModel::Name;
+        cleanedSortDirection = 1;
+        sortCleanedList();
+        cmdRestore->setEnabled(false);
+        cmdOpenFolder->setEnabled(false);
+        if (m_cleanedModel->rowCount() > 0) {
+            const QModelIndex first = m_cleanedModel->index(0, 0);
+            lvCleaned->selectionModel()->setCurrentIndex(
+                first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        }
+        lvCleaned->show();
+        if (listHadFocus) {
+            lvCleaned->setFocus();
+        }
+    }
+    // The list is usable again before the user reads why it is empty.
+    if (!selected) {
+        m_prompts->showMessage(error.message);
+    }
+}
+
+void TfrmMain::treeChange() {
+    rfrLog(false);
+}
+
+void TfrmMain::cmdSearchClick() {
+    // A search covers every day.
+    if (QTreeWidgetItem* all = tree->topLevelItem(0)) {
+        selectTreeNode(all);
+    }
+    rfrLog(false);
+}
+
+void TfrmMain::cmdShowMoreClick() {
+    rfrLog(true);
+}
+
+void TfrmMain::sortCleanedList() {
+    m_cleanedModel->sortRows(cleanedSortColumn, cleanedSortDirection);
+    lvCleaned->header()->setSortIndicator(
+        cleanedSortColumn, cleanedSortDirection > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+void TfrmMain::lvCleanedColumnClick(int column) {
+    if (column == cleanedSortColumn) {
+        cleanedSortDirection = -cleanedSortDirection;
+    } else {
+        cleanedSortColumn = column;
+    }
+    sortCleanedList();
+}
+
+int TfrmMain::lvCleanedCompare(int rowA, int rowB) const {
+    return m_cleanedModel->compareRows(cleanedSortColumn, rowA, rowB) * cleanedSortDirection;
+}
+
+void TfrmMain::lvCleanedSelectItem() {
+    const QList<int> rows = lvCleaned->selectedRowsInOrder();
+    const logLine* record = rows.size() == 1 ? m_cleanedModel->recordAt(rows.first()) : nullptr;
+    cmdOpenFolder->setEnabled(record != nullptr && !record->destinationFolder.isEmpty());
+    cmdRestore->setEnabled(!rows.isEmpty());
+}
+
+void TfrmMain::lvCleanedResize() {
+    resizeLogLv();
+}
+
+void TfrmMain::resizeLogLv() {
+    lvCleaned->resizeLogLv();
+}
+
+void TfrmMain::cmdOpenFolderClick() {
+    const QList<int> rows = lvCleaned->selectedRowsInOrder();
+    const logLine* record = rows.size() == 1 ? m_cleanedModel->recordAt(rows.first()) : nullptr;
+    if (record == nullptr || record->destinationFolder.isEmpty()) {
+        return;
+    }
+    const QString& folder = record->destinationFolder;
+    // The desktop's opener says nothing of a folder that is gone; the user hears it here.
+    if (!QDir::isAbsolutePath(folder) || !QFileInfo(folder).isDir()) {
+        m_prompts->showMessage(texts::destinationFolderGone(folder));
+        return;
+    }
+    if (!m_parts.urlOpener.openUrl(QUrl::fromLocalFile(folder))) {
+        m_prompts->showMessage(texts::folderNotOpened(folder));
+    }
+}
+
+void TfrmMain::cmdRestoreClick() {
+    // Every row in the list's order, so that the progress walks the list as the user sees it.
+    QList<RestoreRow> rows;
+    const int count = m_cleanedModel->rowCount();
+    rows.reserve(count);
+    const QItemSelectionModel* selection = lvCleaned->selectionModel();
+    for (int row = 0; row < count; ++row) {
+        rows.append({m_cleanedModel->logIndex(row), selection->isRowSelected(row)});
+    }
+    EndingProgress progress(*frmProgress, m_ending);
+    ShellOperations shell(*m_prompts);
+    restoreCommand command(*m_global, *m_prompts, progress, shell, m_guard);
+    const bool alreadyBusy = m_guard.isBusy();
+    if (!alreadyBusy) {
+        mainPageControl->setEnabled(false);
+    }
+    command.restore(rows);
+    if (!alreadyBusy) {
+        mainPageControl->setEnabled(true);
+    }
+    if (m_ending.requested && !alreadyBusy) {
+        closeApp();
+    }
+}
 
 // --- The desktop contents view -----------------------------------------------------------
 

@@ -3,6 +3,7 @@
 #include "engine/actionkind.h"
 #include "executor/busyguard.h"
 #include "platform/shellinfo.h"
+#include "storage/logselection.h"
 #include "ui/ending.h"
 #include "ui/trayicon.h"
 
@@ -16,14 +17,19 @@
 class QAction;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTabWidget;
 class QTimer;
 class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace moravel {
 
+class CleanedItemsModel;
+class CleanedItemsView;
 class Clock;
 class DesktopContentsModel;
 class DesktopContentsView;
@@ -36,6 +42,7 @@ class TfrmWarning;
 class UpdateService;
 class UrlOpener;
 class global;
+class logLine;
 class taskManager;
 
 // What the main window works with, handed down from main(): the folders, the clock, the tray,
@@ -77,6 +84,7 @@ public:
     global& state() { return *m_global; }
     taskManager& plan() { return *m_plan; }
     DesktopContentsModel& desktopContents() { return *m_model; }
+    CleanedItemsModel& cleanedItems() { return *m_cleanedModel; }
     // The title of the application: the tray tip and the caption of plain message boxes.
     QString applicationTitle() const { return m_applicationTitle; }
     bool isBusy() const { return m_guard.isBusy(); }
@@ -112,10 +120,29 @@ public:
     void clean();
     void spSkinButton1Click();
 
-    // Hook points of the cleaned files browser, the rule list and the settings dialog; they do
-    // nothing until those windows exist.
+    // The cleaned files browser.
+    // Rebuilds the date tree from the log, selects the latest day and fills the list.
     void genSearchTree();
+    // Adds the record's day to `cleaningDates` unless it is there already.
+    void revisaNuevaFecha(const logLine& record);
+    // Refills the list from the log for the selected day and the mask; at most 50 rows unless
+    // `showAll`.
+    void rfrLog(bool showAll);
+    void treeChange();
+    void cmdSearchClick();
+    void cmdShowMoreClick();
+    void cmdOpenFolderClick();
+    void cmdRestoreClick();
+    void lvCleanedColumnClick(int column);
+    // The order of two rows of the list by the sort column, in the sort direction.
+    int lvCleanedCompare(int rowA, int rowB) const;
+    void lvCleanedSelectItem();
+    void lvCleanedResize();
+    void resizeLogLv();
+
+    // The rule list; the configuration is saved once it has closed, then the desktop re-planned.
     void editRules();
+    // The settings dialog; on OK the configuration is saved, then the title and timer updated.
     void options();
 
     // Ends the application as "Exit" does, also from a logout or a termination signal: a run
@@ -127,6 +154,10 @@ public:
     bool browseTreeBuilt = false;
     int filesSortColumn = 5;
     int filesSortDirection = 1;
+    QStringList cleaningDates;
+    bool browserBusy = false;
+    int cleanedSortColumn = 0;
+    int cleanedSortDirection = 1;
 
     QTabWidget* mainPageControl = nullptr;
     QWidget* tabCleaning = nullptr;
@@ -136,6 +167,15 @@ public:
     QLabel* lblHint = nullptr;
     QGroupBox* grpDesktopContents = nullptr;
     DesktopContentsView* lvFiles = nullptr;
+    QLineEdit* txtMask = nullptr;
+    QPushButton* cmdSearch = nullptr;
+    QPushButton* cmdOpenFolder = nullptr;
+    QPushButton* cmdRestore = nullptr;
+    QPushButton* cmdShowMore = nullptr;
+    QGroupBox* grpCleaningDate = nullptr;
+    QTreeWidget* tree = nullptr;
+    QGroupBox* grpCleanedItems = nullptr;
+    CleanedItemsView* lvCleaned = nullptr;
     QGroupBox* grpConfiguration = nullptr;
     QToolButton* cmdRules = nullptr;
     QToolButton* cmdSettings = nullptr;
@@ -159,11 +199,15 @@ protected:
 
 private:
     void buildCleaningTab();
+    void buildSearchTab();
     void buildOptionsTab();
     void buildTrayMenu();
     void setApplicationTitle(const QString& title);
     void selectTab(int index);
     void sortDesktopList();
+    void sortCleanedList();
+    // Selects a node of the date tree without refilling the list.
+    void selectTreeNode(QTreeWidgetItem* node);
     void lvFilesPopup(const QPoint& globalPos);
     void openHelpPage(const QString& page);
     void closeModalWindows();
@@ -177,6 +221,8 @@ private:
     std::unique_ptr<taskManager> m_plan;
     ShellInfo m_shellInfo;
     DesktopContentsModel* m_model = nullptr;
+    CleanedItemsModel* m_cleanedModel = nullptr;
+    CleaningDays m_cleaningDays;
     BusyGuard m_guard;
     QString m_applicationTitle;
     bool m_rescanning = false; // the clean command's own rescan after its run

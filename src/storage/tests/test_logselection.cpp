@@ -140,9 +140,11 @@ private Q_SLOTS:
             march9, march8.addSecs(15 * 3600 - 1), march8, march7, march8, march7.addSecs(60),
             march7};
         CleaningDays days;
+        QList<bool> added;
         for (const QDateTime& at : newestFirst) {
-            days.add(toDateTimeValue(at));
+            added << days.add(toDateTimeValue(at));
         }
+        QCOMPARE(added, (QList<bool>{true, true, false, true, false, false, false}));
         QCOMPARE(days.texts(),
                  (QStringList{shortDateText(march9.date()), shortDateText(march8.date()),
                               shortDateText(march7.date())}));

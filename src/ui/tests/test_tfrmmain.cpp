@@ -387,9 +387,19 @@ void TfrmMainTest::helpAndFeedback_openTheirPages() {
     QCOMPARE(f.opener.opened.size(), 2);
     QCOMPARE(f.opener.opened[1].host(), u"feedback.example"_s);
     QVERIFY(f.opener.opened[1].query().startsWith(u"hbase="_s));
-    // The hooks of the rule list and the settings dialog do nothing yet.
+    // The other two buttons open the rule list and the settings dialog, and nothing else.
+    QStringList opened;
+    const auto closeIt = [&opened](QWidget& dialog) {
+        opened << dialog.windowTitle();
+        dialog.close();
+    };
+    auto rules = answerModal(closeIt);
     QTest::mouseClick(window.cmdRules, Qt::LeftButton);
+    QVERIFY(rules->seen && !rules->leftOpen);
+    auto settings = answerModal(closeIt);
     QTest::mouseClick(window.cmdSettings, Qt::LeftButton);
+    QVERIFY(settings->seen && !settings->leftOpen);
+    QCOMPARE(opened, (QStringList{u"Rule List"_s, u"Options"_s}));
     QVERIFY(f.prompts.everything().isEmpty());
     QCOMPARE(f.opener.opened.size(), 2);
 }
