@@ -74,8 +74,12 @@ bool selectRecords(const global& state, const QString& typedMask, const QString&
     return true;
 }
 
-bool CleaningDays::add(DateTimeValue cleanedAt) {
+bool CleaningDays::addDay(DateTimeValue cleanedAt) {
     const qint64 day = dayOf(cleanedAt);
+    // A millisecond off either end: times nearer midnight take the exact way above.
+    constexpr double millisecond = 1.0 / 86400000.0;
+    m_lastDayFrom = static_cast<double>(day) + millisecond;
+    m_lastDayTo = static_cast<double>(day) + 1.0 - millisecond;
     if (day == m_lastDay) {
         return false;
     }

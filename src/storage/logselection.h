@@ -43,11 +43,21 @@ bool selectRecords(const global& state, const QString& typedMask, const QString&
 class CleaningDays {
 public:
     // Appends the record's day text unless the list holds it already; true when it did.
-    bool add(DateTimeValue cleanedAt);
+    bool add(DateTimeValue cleanedAt) {
+        // Well inside the last record's day: the same day, whichever way its time rounds.
+        if (cleanedAt >= m_lastDayFrom && cleanedAt < m_lastDayTo) {
+            return false;
+        }
+        return addDay(cleanedAt);
+    }
     const QStringList& texts() const { return m_texts; }
     void clear();
 
 private:
+    bool addDay(DateTimeValue cleanedAt);
+
+    DateTimeValue m_lastDayFrom = 0;
+    DateTimeValue m_lastDayTo = 0;
     qint64 m_lastDay = std::numeric_limits<qint64>::min();
     QSet<qint64> m_days;
     QSet<QString> m_seen;

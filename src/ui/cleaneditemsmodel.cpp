@@ -12,6 +12,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <cstdint>
 #include <numeric>
 #include <sys/stat.h>
 
@@ -106,19 +107,65 @@ void CleanedItemsModel::sortRows(int column, int direction) {
     }
     Q_EMIT layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const std::size_t count = m_rows.size();
-    // Each row's text once, not once per comparison.
-    std::vector<QString> keys(count);
+    // Each row's text once, with the letters a to z folded, all in one buffer: a comparison is
+    // then a plain comparison of code units, which Qt makes a few at a time. Texts compare as
+    // compareIgnoringAsciiCase compares them.
+    std::vector<char16_t> folded;
+    folded.reserve(count * 24);
+    std::vector<std::pair<std::size_t, qsizetype>> spans(count); // start in `folded`, length
     for (std::size_t i = 0; i < count; ++i) {
-        keys[i] = cellText(static_cast<int>(i), column);
+        const QString text = cellText(static_cast<int>(i), column);
+        spans[i] = {folded.size(), text.size()};
+        for (const QChar c : text) {
+            folded.push_back(static_cast<char16_t>(foldAscii(c.unicode())));
+        }
     }
-    std::vector<int> order(count);
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return compareIgnoringAsciiCase(keys[static_cast<std::size_t>(a)],
-                                        keys[static_cast<std::size_t>(b)]) *
-                   direction <
-               0;
+    const auto text = [&](std::size_t row) {
+        const auto& [start, length] = spans[row];
+        return QStringView(folded.data() + start, length);
+    };
+    // Names in a log often begin alike ("IMG_", "Scan "): past the part every text shares, the
+    // next four characters make a number that orders most pairs without looking at the texts.
+    // A text that ends early counts 0 there, so a smaller number is always the smaller text;
+    // equal numbers leave the order to the texts.
+    qsizetype shared = count > 0 ? text(0).size() : 0;
+    for (std::size_t i = 1; i < count && shared > 0; ++i) {
+        const QStringView first = text(0).first(shared);
+        const QStringView other = text(i);
+        const qsizetype common = std::min(first.size(), other.size());
+        qsizetype same = 0;
+        while (same < common && first[same] == other[same]) {
+            ++same;
+        }
+        shared = same;
+    }
+    struct SortKey {
+        std::uint64_t head; // four code units after the shared part, 16 bits each
+        int row;
+    };
+    std::vector<SortKey> keys(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const QStringView rest = text(i).sliced(shared);
+        std::uint64_t head = 0;
+        for (qsizetype k = 0; k < 4; ++k) {
+            head = (head << 16) | (k < rest.size() ? rest[k].unicode() : 0U);
+        }
+        keys[i] = {head, static_cast<int>(i)};
+    }
+    // Equal texts keep their order: the earlier row wins the tie.
+    std::sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
+        int difference = a.head < b.head ? -1 : (b.head < a.head ? 1 : 0);
+        if (difference == 0) {
+            difference = text(static_cast<std::size_t>(a.row))
+                             .compare(text(static_cast<std::size_t>(b.row)));
+        }
+        difference *= direction;
+        return difference != 0 ? difference < 0 : a.row < b.row;
     });
+    std::vector<int> order(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        order[i] = keys[i].row;
+    }
 
     std::vector<Row> sorted(count);
     std::vector<int> newRowOf(count);

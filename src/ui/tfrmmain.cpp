@@ -284,6 +284,7 @@ void TfrmMain::buildSearchTab() {
     tree->setObjectName(QStringLiteral("tree"));
     tree->setAccessibleName(texts::cleaningDateGroup());
     tree->setHeaderHidden(true);
+    tree->setUniformRowHeights(true);
     tree->setColumnCount(1);
     tree->setSelectionMode(QAbstractItemView::SingleSelection);
     tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -687,8 +688,8 @@ void TfrmMain::rfrLog(bool showAll) {
     bool selected = true;
     {
         const BusyCursor cursor;
-        const bool listHadFocus = lvCleaned->hasFocus();
-        lvCleaned->hide();
+        // Nothing of the list is drawn until it is whole again.
+        lvCleaned->setUpdatesEnabled(false);
         QCoreApplication::processEvents();
         cmdShowMore->hide();
         m_cleanedModel->clear();
@@ -716,10 +717,7 @@ void TfrmMain::rfrLog(bool showAll) {
             lvCleaned->selectionModel()->setCurrentIndex(
                 first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         }
-        lvCleaned->show();
-        if (listHadFocus) {
-            lvCleaned->setFocus();
-        }
+        lvCleaned->setUpdatesEnabled(true);
     }
     // The list is usable again before the user reads why it is empty.
     if (!selected) {

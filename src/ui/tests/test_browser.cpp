@@ -160,6 +160,8 @@ private Q_SLOTS:
     void maskError_isShownAndTheListWorksAgain();
     void twoRunsOfOneDay_oneNode_latestSelected();
     void sortClicks();
+    void sortRows_asTheNameComparisonOrders_data();
+    void sortRows_asTheNameComparisonOrders();
     void typeAndIcon_byTheItemOrByItsName();
     void rowButtons_followTheSelection();
     void openFolder_opensItOrNamesAMissingOne();
@@ -390,6 +392,52 @@ void BrowserTest::sortClicks() {
     QCOMPARE(shownNames(window), byName);
     QCOMPARE(window.lvCleaned->header()->sortIndicatorSection(), 0);
     QCOMPARE(window.lvCleaned->header()->sortIndicatorOrder(), Qt::AscendingOrder);
+}
+
+void BrowserTest::sortRows_asTheNameComparisonOrders_data() {
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("a shared beginning")
+        << QStringList{u"IMG_0010.jpg"_s, u"IMG_0002.jpg"_s, u"img_0010.JPG"_s,  u"IMG_0002.jpg"_s,
+                       u"IMG_"_s,         u"IMG_00"_s,       u"IMG_0001.jpeg"_s, u"IMG_9.jpg"_s};
+    QTest::newRow("case, accents and signs")
+        << QStringList{u"b"_s,    u"B"_s, u"a"_s, u"\u00e4"_s, u"_x"_s,  u"Zeta"_s,
+                       u"zeta"_s, u"["_s, u"`"_s, u"~"_s,      u"A b"_s, u"Ab"_s};
+    QTest::newRow("one begins the others") << QStringList{
+        u"report final.pdf"_s, u"report"_s, u"report (2)"_s, u"report"_s, u"report final"_s};
+    QTest::newRow("beyond the first characters")
+        << QStringList{u"abcdefgh2"_s, u"abcdefgh10"_s,       u"abcdefgh1"_s, u"ABCDEFGH1"_s,
+                       u"abcdeFGH3"_s, u"\U0001F600 smile"_s, u"\uFFFF"_s,    u"\uFFFE"_s};
+    QTest::newRow("one row") << QStringList{u"only"_s};
+}
+
+// The list's own sort gives the order of the comparison every name list uses, both ways;
+// equal names keep their order.
+void BrowserTest::sortRows_asTheNameComparisonOrders() {
+    QFETCH(QStringList, names);
+    FixedLocations locations;
+    FixedClock clock;
+    global state(locations, clock);
+    std::vector<int> records;
+    for (const QString& name : std::as_const(names)) {
+        logLine& line = state.newLogLine();
+        line.itemName = name;
+        records.push_back(static_cast<int>(records.size()));
+    }
+    ShellInfo shell;
+    CleanedItemsModel model(shell);
+    for (const int direction : {1, -1}) {
+        model.setRecords(&state, records);
+        model.sortRows(Column::Name, direction);
+        std::vector<int> expected = records;
+        std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
+            return compareIgnoringAsciiCase(names[a], names[b]) * direction < 0;
+        });
+        std::vector<int> sorted;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            sorted.push_back(model.logIndex(row));
+        }
+        QCOMPARE(sorted, expected);
+    }
 }
 
 // The type by the item where it was cleaned to; by its name when it is gone, or was trashed or
