@@ -148,6 +148,15 @@ private Q_SLOTS:
         QCOMPARE(days.texts(),
                  (QStringList{shortDateText(march9.date()), shortDateText(march8.date()),
                               shortDateText(march7.date())}));
+        // Times a fraction of a millisecond before midnight show the next day, as their date
+        // text does, also right after a record of the day before.
+        constexpr double millisecond = 1.0 / 86400000.0;
+        const DateTimeValue almostMarch10 =
+            toDateTimeValue(QDateTime(QDate(2010, 3, 10), QTime(0, 0))) - 0.4 * millisecond;
+        QVERIFY(days.add(toDateTimeValue(march9.addSecs(3600))) == false);
+        QVERIFY(days.add(almostMarch10));
+        QCOMPARE(days.texts().constLast(), shortDateText(QDate(2010, 3, 10)));
+        QCOMPARE(shortDateText(almostMarch10), days.texts().constLast());
         days.clear();
         QVERIFY(days.texts().isEmpty());
         days.add(toDateTimeValue(march7));
