@@ -578,6 +578,8 @@ void TfrmMain::mainPageControlChange(int index) {
         if (!browseTreeBuilt) {
             genSearchTree();
             browseTreeBuilt = true;
+            // The first visit begins with a search; later ones go back to where the user was.
+            txtMask->setFocus(Qt::TabFocusReason);
         }
         break;
     default:

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Smoke test of the real `moravel` under Xvfb, with trayer as the notification area: the
-# window "Moravel" appears, a second start ends at once with status 0, Esc hides the window into
-# the tray, a second start brings it back, SIGTERM ends the program with status 0, and "MIN"
-# starts it hidden.
+# window "Moravel" appears; its three tabs open, from the keyboard: the rule list and the
+# settings dialog open and close, a cleaning archives the desktop and shows the cleaned files,
+# and one of them comes back to the desktop; a second start ends at once with status 0, Esc
+# hides the window into the tray, a second start brings it back, SIGTERM ends the program with
+# status 0, and "MIN" starts it hidden.
 # Usage: smoke_window.sh PATH-TO-MORAVEL. Exit status 77 (skipped) when a tool is missing.
 set -uo pipefail
 
@@ -81,6 +83,42 @@ tray_icon_docked() {
                                 inside' | grep -q '"Moravel"'
 }
 running() { kill -0 "$1" 2>/dev/null; }
+# The visible windows titled like $1, one id a line.
+visible_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | sort; }
+# The first visible window titled like $1 that is not among the ids in $2.
+new_window() { comm -13 <(echo "$2") <(visible_named "$1") | head -1; }
+has_new_window() { [ -n "$(new_window "$1" "$2")" ]; }
+closed() { ! visible_named "$1" | grep -qx "$2"; }
+# Gives the keyboard to window $1 and presses the keys that follow.
+keys_to() {
+    local id=$1
+    shift
+    xdotool windowfocus --sync "$id" 2>/dev/null || xdotool windowfocus "$id"
+    sleep 0.3
+    xdotool key "$@"
+}
+# Waits for a window titled like $1 and closes it with the key $2.
+close_window() {
+    local title=$1 close=$2 dialog
+    wait_for 300 has_new_window "$title" "" || fail "no window \"$title\" opened"
+    dialog=$(new_window "$title" "")
+    keys_to "$dialog" "$close"
+    wait_for 100 closed "$title" "$dialog" || fail "the window \"$title\" did not close"
+}
+# Presses the keys that follow $1 and $2 in the main window, waits for a new window titled like
+# $1 and closes it with the key $2.
+open_and_close() {
+    local title=$1 close=$2
+    shift 2
+    local before dialog
+    before=$(visible_named "$title")
+    keys_to "$window" "$@"
+    wait_for 300 has_new_window "$title" "$before" || fail "no window \"$title\" opened"
+    dialog=$(new_window "$title" "$before")
+    keys_to "$dialog" "$close"
+    wait_for 100 closed "$title" "$dialog" || fail "the window \"$title\" did not close"
+    running "$first" || fail "moravel ended after the window \"$title\""
+}
 ended() { ! running "$1"; }
 
 # Ends the program with SIGTERM and checks that it ends at once, with status 0.
@@ -105,6 +143,31 @@ wait_for 300 main_window || fail "the window \"Moravel\" did not appear"
 window=$(main_window)
 wait_for 100 tray_icon_docked || fail "the tray icon did not appear in the tray"
 echo "ok: the window \"Moravel\" appeared, with its tray icon"
+
+# The tabs, walked with Ctrl+Tab from "Clean your desktop": "Browse cleaned files" (an empty
+# log yet), then "Options and Help", where the first button opens the rule list and the next one
+# the settings dialog, each closed with Esc; back on "Clean your desktop", "Start Cleaning" asks
+# to confirm and archives both items (the first-run rule), says "Cleaning finished" and shows
+# "Browse cleaned files" with them, the first one selected: Alt+R restores it.
+keys_to "$window" ctrl+Tab
+sleep 0.5
+running "$first" || fail "moravel ended on the tab \"Browse cleaned files\""
+open_and_close '^Rule List$' Escape ctrl+Tab space
+open_and_close '^Options$' Escape Tab space
+echo "ok: the tab \"Options and Help\" opened the rule list and the settings dialog"
+open_and_close '^Confirm actions$' Return ctrl+Tab space
+archive="$HOME/Documents/My Desktop Files"
+archived() { [ "$(find "$archive" -type f | wc -l)" -eq 2 ]; }
+wait_for 300 archived || fail "the cleaning did not archive the two items"
+# Titled by the application's title, "Moravel." or "Moravel - Next reminder ...".
+close_window '^Moravel.+' Return
+[ -z "$(ls -A "$HOME/Desktop")" ] || fail "the desktop is not empty after the cleaning"
+keys_to "$window" alt+r
+restored() { [ -f "$HOME/Desktop/notes.md" ]; }
+wait_for 300 restored || fail "Restore to Desktop did not bring notes.md back"
+[ "$(cat "$HOME/Desktop/notes.md")" = notes ] || fail "notes.md came back with other contents"
+running "$first" || fail "moravel ended on the restore"
+echo "ok: the three tabs opened: a cleaning showed the cleaned files, and one came back"
 
 # A second start ends at once, with status 0, and leaves the first alone.
 start=$(date +%s)

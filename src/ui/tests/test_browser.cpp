@@ -172,6 +172,8 @@ private Q_SLOTS:
 void BrowserTest::controls_asDesigned() {
     WindowFixture f;
     TfrmMain& window = openBrowser(f);
+    // The first visit begins with a search: typing goes to the mask box.
+    QCOMPARE(window.focusWidget(), window.txtMask);
     QCOMPARE(window.txtMask->text(), u"*.*"_s);
     QCOMPARE(window.cmdSearch->text(), u"Search"_s);
     QCOMPARE(window.cmdSearch->toolTip(), u"Search file"_s);
