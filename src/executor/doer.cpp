@@ -183,7 +183,8 @@ bool doer::doTask(const task& item, global& state, ShellOperations& shell, Promp
         return false;
     }
     const QByteArray source = item.nativePath();
-    if (m_protected && m_protected->contains(source)) {
+    // Only a folder can hold one of them; the scan has told which items are folders.
+    if (item.isFolder && m_protected && m_protected->contains(source)) {
         prompts.showMessage(texts::holdsMoravelFolder(item.name));
         return false;
     }

@@ -35,6 +35,23 @@ template <typename Text> std::optional<qint32> parseDigits(Text text) {
             return static_cast<unsigned char>(text[k]);
         }
     };
+    // Plain decimal digits, as every file of ours holds them: no sign, blanks or base to look
+    // for, and too few digits to overflow.
+    if (n > 0 && n <= 9) {
+        qint32 value = 0;
+        bool plain = true;
+        for (qsizetype k = 0; k < n && plain; ++k) {
+            const auto c = static_cast<unsigned>(at(k)) - unsigned('0');
+            plain = c <= 9;
+            if (plain) {
+                value = value * 10 + static_cast<qint32>(c);
+            }
+        }
+        if (plain) {
+            return value;
+        }
+    }
+
     while (i < n && at(i) == u' ') {
         ++i;
     }

@@ -100,9 +100,7 @@ private:
     }
 
     logtext::LineKind read(QByteArrayView bytes) {
-        const logtext::LineKind kind =
-            logtext::readRecord(bytes, m_dates, *m_spare,
-                                m_state.logLines.empty() ? nullptr : m_state.logLines.back().get());
+        const logtext::LineKind kind = logtext::readRecord(bytes, m_dates, *m_spare, &m_folders);
         if (kind == logtext::LineKind::Record) {
             m_state.logLines.push_back(std::move(m_spare));
             m_spare = std::make_unique<logLine>();
@@ -122,6 +120,7 @@ private:
 
     global& m_state;
     logtext::DateReader& m_dates;
+    logtext::FolderTexts m_folders;
     std::unique_ptr<logLine> m_spare;                           // the record being read
     std::vector<std::pair<QByteArray, QByteArray>> m_openLines; // each with its line end
     qsizetype m_openSize = 0;

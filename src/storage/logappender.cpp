@@ -79,9 +79,6 @@ bool LogAppender::append(QByteArrayView line) {
         joined = QByteArrayView("\r\n").toByteArray() + line.toByteArray();
         line = joined;
     }
-    // Only this process appends while it holds the single-instance lock, so the end found here
-    // is where the line goes; a failed write is cut back to it.
-    const off_t before = ::lseek(m_fd, 0, SEEK_END);
     const char* data = line.data();
     qsizetype left = line.size();
     while (left > 0) {
@@ -91,10 +88,13 @@ bool LogAppender::append(QByteArrayView line) {
         }
         if (n <= 0) {
             const int reason = n == 0 ? ENOSPC : errno;
-            if (before >= 0) {
-                // What did reach the file of this line goes again: half a record could read
-                // as a record with a cut name.
-                [[maybe_unused]] const int cut = ::ftruncate(m_fd, before);
+            // What did reach the file of this line goes again: half a record could read as a
+            // record with a cut name. Only this process appends while it holds the
+            // single-instance lock, so the line's start is the end less what was written.
+            const qsizetype written = line.size() - left;
+            struct stat status {};
+            if (written > 0 && ::fstat(m_fd, &status) == 0 && status.st_size >= written) {
+                [[maybe_unused]] const int cut = ::ftruncate(m_fd, status.st_size - written);
             }
             m_lastError = systemReason(reason);
             return false;

@@ -208,13 +208,35 @@ QByteArray fieldBytes(const Field& field) {
     // Every quote inside is doubled: keep the first of each pair.
     QByteArray bytes;
     bytes.reserve(field.text.size());
-    for (qsizetype i = 0; i < field.text.size(); ++i) {
-        bytes += field.text[i];
-        if (field.text[i] == '"') {
-            ++i;
+    qsizetype from = 0;
+    for (qsizetype quote; (quote = field.text.indexOf('"', from)) >= 0; from = quote + 2) {
+        bytes.append(field.text.sliced(from, quote + 1 - from));
+    }
+    bytes.append(field.text.sliced(from));
+    return bytes;
+}
+
+// Whether every byte is below 0x80: sixteen at a time where the processor allows. Most lines of
+// a log are ASCII, which spares them every later check of their encoding.
+bool isAscii(QByteArrayView bytes) {
+    const char* data = bytes.data();
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    __m128i any = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        any = _mm_or_si128(any, _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i)));
+    }
+    if (_mm_movemask_epi8(any) != 0) {
+        return false;
+    }
+#endif
+    for (; i < n; ++i) {
+        if (static_cast<unsigned char>(data[i]) >= 0x80) {
+            return false;
         }
     }
-    return bytes;
+    return true;
 }
 
 // Splits a line into fields: the exact inverse of the quoting rule, so that every line that
@@ -276,11 +298,6 @@ LineKind split(QByteArrayView line, std::array<Field, 5>& fields) {
         }
     }
     return count == 5 ? LineKind::Record : LineKind::NotRecord;
-}
-
-bool isAscii(QByteArrayView bytes) {
-    return std::all_of(bytes.begin(), bytes.end(),
-                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 // Three readings of a format tell it apart from any other: formats that write these alike
@@ -469,8 +486,21 @@ const std::vector<std::shared_ptr<const LocaleDateTimeFormat>>& knownFormats() {
     return formats;
 }
 
-LineKind readRecord(QByteArrayView line, DateReader& dates, logLine& record,
-                    const logLine* previous) {
+QString FolderTexts::text(QByteArrayView bytes, bool ascii) {
+    if (ascii) {
+        for (const QString& known : m_recent) {
+            if (!known.isNull() && known == QLatin1StringView(bytes)) {
+                return known;
+            }
+        }
+    }
+    QString made = ascii ? QString::fromLatin1(bytes) : QString::fromUtf8(bytes);
+    m_recent[m_next] = made;
+    m_next = (m_next + 1) % m_recent.size();
+    return made;
+}
+
+LineKind readRecord(QByteArrayView line, DateReader& dates, logLine& record, FolderTexts* folders) {
     std::array<Field, 5> fields;
     const LineKind kind = split(line, fields);
     if (kind != LineKind::Record) {
@@ -493,13 +523,14 @@ LineKind readRecord(QByteArrayView line, DateReader& dates, logLine& record,
     }
     // Folders come from the settings, which are text: one that is not UTF-8 was not written by
     // us, and its text would lead a restore elsewhere.
+    const bool asciiLine = isAscii(line);
     const QByteArrayView destination = fields[2].text;
-    if (!textKeepsBytes(destination)) {
+    if (!asciiLine && !textKeepsBytes(destination)) {
         return LineKind::NotRecord;
     }
     DateTimeValue cleanedAt = 0;
     const QByteArrayView dateField = fields[4].text;
-    if (!fields[4].doubledQuotes && dateField.size() <= 64 && isAscii(dateField)) {
+    if (!fields[4].doubledQuotes && dateField.size() <= 64 && (asciiLine || isAscii(dateField))) {
         // The usual date text, widened in place rather than decoded into a new string.
         std::array<char16_t, 64> units{};
         std::transform(dateField.begin(), dateField.end(), units.begin(),
@@ -514,17 +545,20 @@ LineKind readRecord(QByteArrayView line, DateReader& dates, logLine& record,
     record.operationNumber = *operationNumber;
     if (fields[1].doubledQuotes) {
         record.setItemName(fieldBytes(fields[1]));
+    } else if (asciiLine) {
+        record.itemName = QString::fromLatin1(fields[1].text);
+        record.itemNameRaw = QByteArray();
     } else {
         record.itemName = QString::fromUtf8(fields[1].text);
         record.itemNameRaw =
             textKeepsBytes(fields[1].text) ? QByteArray() : fields[1].text.toByteArray();
     }
-    // One run archives many items into one folder: share its text instead of a copy each.
-    if (previous && !fields[2].doubledQuotes && isAscii(destination) &&
-        previous->destinationFolder == QLatin1StringView(destination)) {
-        record.destinationFolder = previous->destinationFolder;
-    } else {
+    if (fields[2].doubledQuotes) {
         record.destinationFolder = displayName(fieldBytes(fields[2]));
+    } else if (folders != nullptr) {
+        record.destinationFolder = folders->text(destination, asciiLine || isAscii(destination));
+    } else {
+        record.destinationFolder = displayName(destination);
     }
     record.performedAction = performed;
     record.cleanedAt = cleanedAt;

@@ -9,6 +9,7 @@
 #include <QStringEncoder>
 #include <QStringView>
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -84,10 +85,22 @@ private:
 // Every distinct date-time format of the locales Qt knows, the C locale's first. Built once.
 const std::vector<std::shared_ptr<const LocaleDateTimeFormat>>& knownFormats();
 
-// Reads a line into `record` (left unchanged unless the result is Record). When the
-// destination is that of `previous`, the record shares its text.
+// The destination folders of the last records read: a log names few folders, each for many
+// records, which then share one text instead of a copy each.
+class FolderTexts {
+public:
+    // The text of `bytes` (UTF-8), shared with an earlier record where one had it.
+    QString text(QByteArrayView bytes, bool ascii);
+
+private:
+    std::array<QString, 8> m_recent;
+    std::size_t m_next = 0;
+};
+
+// Reads a line into `record` (left unchanged unless the result is Record). `folders`, when
+// given, lets records share their destination's text.
 LineKind readRecord(QByteArrayView line, DateReader& dates, logLine& record,
-                    const logLine* previous = nullptr);
+                    FolderTexts* folders = nullptr);
 
 } // namespace logtext
 } // namespace moravel
