@@ -113,11 +113,21 @@ void CleanedItemsModel::sortRows(int column, int direction) {
     std::vector<char16_t> folded;
     folded.reserve(count * 24);
     std::vector<std::pair<std::size_t, qsizetype>> spans(count); // start in `folded`, length
+    QString cell;
     for (std::size_t i = 0; i < count; ++i) {
-        const QString text = cellText(static_cast<int>(i), column);
-        spans[i] = {folded.size(), text.size()};
-        for (const QChar c : text) {
-            folded.push_back(static_cast<char16_t>(foldAscii(c.unicode())));
+        // The name as the record holds it, not a copy: the names are what is sorted most.
+        const logLine* record = recordAt(static_cast<int>(i));
+        if (column != Name || record == nullptr) {
+            cell = cellText(static_cast<int>(i), column);
+        }
+        const QStringView source =
+            column == Name && record != nullptr ? QStringView(record->itemName) : cell;
+        const std::size_t start = folded.size();
+        spans[i] = {start, source.size()};
+        folded.resize(start + static_cast<std::size_t>(source.size()));
+        char16_t* out = folded.data() + start;
+        for (const QChar c : source) {
+            *out++ = static_cast<char16_t>(foldAscii(c.unicode()));
         }
     }
     const auto text = [&](std::size_t row) {
@@ -125,9 +135,9 @@ void CleanedItemsModel::sortRows(int column, int direction) {
         return QStringView(folded.data() + start, length);
     };
     // Names in a log often begin alike ("IMG_", "Scan "): past the part every text shares, the
-    // next four characters make a number that orders most pairs without looking at the texts.
-    // A text that ends early counts 0 there, so a smaller number is always the smaller text;
-    // equal numbers leave the order to the texts.
+    // next eight characters make two numbers that order most pairs without looking at the
+    // texts. A text that ends early counts 0 there, so smaller numbers always mean the smaller
+    // text; equal numbers leave the order to the texts.
     qsizetype shared = count > 0 ? text(0).size() : 0;
     for (std::size_t i = 1; i < count && shared > 0; ++i) {
         const QStringView first = text(0).first(shared);
@@ -140,22 +150,27 @@ void CleanedItemsModel::sortRows(int column, int direction) {
         shared = same;
     }
     struct SortKey {
-        std::uint64_t head; // four code units after the shared part, 16 bits each
+        std::uint64_t head[2]; // eight code units after the shared part, 16 bits each
         int row;
     };
     std::vector<SortKey> keys(count);
     for (std::size_t i = 0; i < count; ++i) {
         const QStringView rest = text(i).sliced(shared);
-        std::uint64_t head = 0;
-        for (qsizetype k = 0; k < 4; ++k) {
-            head = (head << 16) | (k < rest.size() ? rest[k].unicode() : 0U);
+        SortKey& key = keys[i];
+        for (qsizetype k = 0; k < 8; ++k) {
+            std::uint64_t& word = key.head[k / 4];
+            word = (word << 16) | (k < rest.size() ? rest[k].unicode() : 0U);
         }
-        keys[i] = {head, static_cast<int>(i)};
+        key.row = static_cast<int>(i);
     }
     // Equal texts keep their order: the earlier row wins the tie.
     std::sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
-        int difference = a.head < b.head ? -1 : (b.head < a.head ? 1 : 0);
-        if (difference == 0) {
+        int difference = 0;
+        if (a.head[0] != b.head[0]) {
+            difference = a.head[0] < b.head[0] ? -1 : 1;
+        } else if (a.head[1] != b.head[1]) {
+            difference = a.head[1] < b.head[1] ? -1 : 1;
+        } else {
             difference = text(static_cast<std::size_t>(a.row))
                              .compare(text(static_cast<std::size_t>(b.row)));
         }
