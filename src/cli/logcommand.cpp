@@ -5,6 +5,7 @@
 #include "cli/texts.h"
 #include "engine/asciicase.h"
 #include "engine/errorcontrol.h"
+#include "scanner/listtexts.h"
 #include "storage/global.h"
 #include "storage/localedatetime.h"
 #include "storage/logselection.h"
@@ -102,8 +103,8 @@ protected:
                 rows.append({record.itemName, actionName(record.performedAction),
                              shortDateText(record.cleanedAt), record.destinationFolder});
             }
-            env.out << textTable({clitexts::nameColumn(), clitexts::actionColumn(),
-                                  clitexts::cleaningDateColumn(), clitexts::destinationColumn()},
+            env.out << textTable({listtexts::nameColumn(), listtexts::actionColumn(),
+                                  listtexts::cleaningDateColumn(), listtexts::destinationColumn()},
                                  rows);
         }
         if (capped) {

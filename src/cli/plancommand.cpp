@@ -6,6 +6,7 @@
 #include "engine/errorcontrol.h"
 #include "platform/shellinfo.h"
 #include "scanner/formatsize.h"
+#include "scanner/listtexts.h"
 #include "scanner/taskmanager.h"
 #include "storage/global.h"
 #include "storage/localedatetime.h"
@@ -22,7 +23,7 @@ const QCommandLineOption jsonOption(QStringLiteral("json"),
                                     QStringLiteral("Prints the plan as one JSON array."));
 
 QString desktopName(DesktopKind desktop) {
-    return desktop == DesktopKind::Public ? clitexts::publicDesktop() : clitexts::userDesktop();
+    return desktop == DesktopKind::Public ? listtexts::publicDesktop() : listtexts::userDesktop();
 }
 
 QJsonArray planAsJson(const taskManager& plan) {
@@ -54,14 +55,14 @@ QString planAsText(const taskManager& plan) {
     rows.reserve(static_cast<qsizetype>(plan.tasks.size()));
     for (const auto& item : plan.tasks) {
         rows.append({item->name, item->typeName,
-                     item->isFolder ? clitexts::folderSize() : formatSize(item->size),
+                     item->isFolder ? listtexts::folderSize() : formatSize(item->size),
                      dateTimeText(item->modified), desktopName(item->desktop),
                      actionName(item->action), item->destination});
     }
     QString text =
-        textTable({clitexts::nameColumn(), clitexts::typeColumn(), clitexts::sizeColumn(),
-                   clitexts::modifiedColumn(), clitexts::desktopColumn(), clitexts::actionColumn(),
-                   clitexts::destinationColumn()},
+        textTable({listtexts::nameColumn(), listtexts::typeColumn(), listtexts::sizeColumn(),
+                   listtexts::modifiedColumn(), listtexts::desktopColumn(),
+                   listtexts::actionColumn(), listtexts::destinationColumn()},
                   rows);
     text += u'\n';
     for (ActionKind kind = actions::Leave; kind <= actions::Ask; ++kind) {

@@ -34,16 +34,6 @@ inline QString noTerminalAnswersNo() {
     return QStringLiteral("N (no terminal to ask)");
 }
 
-// `plan`
-inline QString userDesktop() {
-    return QStringLiteral("User");
-}
-inline QString publicDesktop() {
-    return QStringLiteral("Public");
-}
-inline QString folderSize() {
-    return QStringLiteral("-");
-}
 inline QString actionCount(const QString& actionName, int count) {
     return QStringLiteral("%1: %2").arg(actionName, QString::number(count));
 }
@@ -51,32 +41,6 @@ inline QString actionCount(const QString& actionName, int count) {
 // `log`
 inline QString showingFirst(int shown) {
     return QStringLiteral("Showing first %1 items, run again with --all to show all").arg(shown);
-}
-
-// Column titles.
-inline QString nameColumn() {
-    return QStringLiteral("Name");
-}
-inline QString typeColumn() {
-    return QStringLiteral("Type");
-}
-inline QString sizeColumn() {
-    return QStringLiteral("Size");
-}
-inline QString modifiedColumn() {
-    return QStringLiteral("Modified");
-}
-inline QString desktopColumn() {
-    return QStringLiteral("Desktop");
-}
-inline QString actionColumn() {
-    return QStringLiteral("Action");
-}
-inline QString destinationColumn() {
-    return QStringLiteral("Destination");
-}
-inline QString cleaningDateColumn() {
-    return QStringLiteral("Cleaning date");
 }
 
 } // namespace moravel::clitexts

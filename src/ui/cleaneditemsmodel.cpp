@@ -3,6 +3,7 @@
 #include "engine/actionkind.h"
 #include "engine/asciicase.h"
 #include "platform/shellinfo.h"
+#include "scanner/listtexts.h"
 #include "storage/global.h"
 #include "storage/localedatetime.h"
 #include "ui/pictures.h"
@@ -258,13 +259,13 @@ QVariant CleanedItemsModel::headerData(int section, Qt::Orientation orientation,
     }
     switch (section) {
     case Name:
-        return texts::nameColumn();
+        return listtexts::nameColumn();
     case Type:
-        return texts::typeColumn();
+        return listtexts::typeColumn();
     case Action:
-        return texts::actionColumn();
+        return listtexts::actionColumn();
     case CleaningDate:
-        return texts::cleaningDateColumn();
+        return listtexts::cleaningDateColumn();
     default:
         return {};
     }

@@ -1,13 +1,11 @@
 #pragma once
 
-#include <QTreeView>
+#include "ui/reportlistview.h"
 
 namespace moravel {
 
-// The list of cleaned items `lvCleaned`: a flat list in report style, several rows selectable
-// at once, whole rows selected, nothing editable. Header clicks go to the window, which owns
-// the sort state.
-class CleanedItemsView final : public QTreeView {
+// The list of cleaned items `lvCleaned`.
+class CleanedItemsView final : public ReportListView {
     Q_OBJECT
 
 public:
@@ -16,15 +14,6 @@ public:
     // The column widths as shares of the list's client width: half for the name, three tenths
     // for the type, a tenth each for the action and the date (`resizeLogLv`).
     void resizeLogLv();
-    // The rows selected, top to bottom as shown.
-    QList<int> selectedRowsInOrder() const;
-
-Q_SIGNALS:
-    void columnClicked(int column);
-    void clientWidthChanged();
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
 };
 
 } // namespace moravel

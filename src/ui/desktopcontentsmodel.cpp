@@ -5,6 +5,7 @@
 #include "engine/task.h"
 #include "platform/shellinfo.h"
 #include "scanner/formatsize.h"
+#include "scanner/listtexts.h"
 #include "scanner/taskmanager.h"
 #include "storage/localedatetime.h"
 #include "ui/pictures.h"
@@ -155,11 +156,12 @@ QString DesktopContentsModel::cellText(const task& item, int column) const {
     case Type:
         return item.typeName;
     case Size:
-        return item.isFolder ? texts::folderSize() : formatSize(item.size);
+        return item.isFolder ? listtexts::folderSize() : formatSize(item.size);
     case Modified:
         return dateTimeText(item.modified);
     case Desktop:
-        return item.desktop == DesktopKind::Public ? texts::publicDesktop() : texts::userDesktop();
+        return item.desktop == DesktopKind::Public ? listtexts::publicDesktop()
+                                                   : listtexts::userDesktop();
     case Action:
         return actionName(item.action);
     case Destination:
@@ -234,19 +236,19 @@ QVariant DesktopContentsModel::headerData(int section, Qt::Orientation orientati
     }
     switch (section) {
     case Name:
-        return texts::nameColumn();
+        return listtexts::nameColumn();
     case Type:
-        return texts::typeColumn();
+        return listtexts::typeColumn();
     case Size:
-        return texts::sizeColumn();
+        return listtexts::sizeColumn();
     case Modified:
-        return texts::modifiedColumn();
+        return listtexts::modifiedColumn();
     case Desktop:
-        return texts::desktopColumn();
+        return listtexts::desktopColumn();
     case Action:
-        return texts::actionColumn();
+        return listtexts::actionColumn();
     case Destination:
-        return texts::destinationColumn();
+        return listtexts::destinationColumn();
     default:
         return {};
     }

@@ -117,38 +117,6 @@ inline QString reminderDue() {
     return QStringLiteral("It is time to clean your desktop.");
 }
 
-// The desktop contents list.
-inline QString nameColumn() {
-    return QStringLiteral("Name");
-}
-inline QString typeColumn() {
-    return QStringLiteral("Type");
-}
-inline QString sizeColumn() {
-    return QStringLiteral("Size");
-}
-inline QString modifiedColumn() {
-    return QStringLiteral("Modified");
-}
-inline QString desktopColumn() {
-    return QStringLiteral("Desktop");
-}
-inline QString actionColumn() {
-    return QStringLiteral("Action");
-}
-inline QString destinationColumn() {
-    return QStringLiteral("Destination");
-}
-inline QString folderSize() {
-    return QStringLiteral("-");
-}
-inline QString userDesktop() {
-    return QStringLiteral("User");
-}
-inline QString publicDesktop() {
-    return QStringLiteral("Public");
-}
-
 // The popup menu of the desktop contents list.
 inline QString leaveItem() {
     return QStringLiteral("Leave on Desktop");
@@ -299,9 +267,6 @@ inline QString cleanedItemsGroup() {
 }
 inline QString allNode() {
     return QStringLiteral("All");
-}
-inline QString cleaningDateColumn() {
-    return QStringLiteral("Cleaning date");
 }
 inline QString destinationFolderGone(const QString& folder) {
     return QStringLiteral("The folder \"%1\" no longer exists.").arg(folder);

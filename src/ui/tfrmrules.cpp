@@ -2,6 +2,7 @@
 
 #include "engine/rule.h"
 #include "platform/prompts.h"
+#include "scanner/listtexts.h"
 #include "storage/global.h"
 #include "ui/placement.h"
 #include "ui/texts.h"
@@ -142,7 +143,7 @@ void TfrmRules::fillRuleList(int index) {
     lsvRules->clear();
     lsvRules->setColumnCount(3);
     lsvRules->setHeaderLabels(
-        {texts::conditionColumn(), texts::actionColumn(), texts::folderColumn()});
+        {texts::conditionColumn(), listtexts::actionColumn(), texts::folderColumn()});
     lsvRules->header()->resizeSection(ConditionColumn, 300);
     lsvRules->header()->resizeSection(ActionColumn, 200);
     lsvRules->header()->resizeSection(FolderColumn, 500);
