@@ -46,14 +46,16 @@ bool InstanceChannel::listen() {
         while (QLocalSocket* socket = m_server->nextPendingConnection()) {
             // The request is read once the asking copy has gone: it writes and leaves at once.
             // Only the one request is known; anything else is let go.
-            connect(socket, &QLocalSocket::disconnected, socket, [this, socket] {
+            const auto answer = [this, socket] {
                 if (socket->readAll().startsWith(showRequest)) {
                     Q_EMIT showRequested();
                 }
                 socket->deleteLater();
-            });
-            if (socket->state() != QLocalSocket::ConnectedState) {
-                Q_EMIT socket->disconnected();
+            };
+            if (socket->state() == QLocalSocket::ConnectedState) {
+                connect(socket, &QLocalSocket::disconnected, socket, answer);
+            } else {
+                answer();
             }
         }
     });
