@@ -34,4 +34,14 @@ inline bool isPlainFileName(QByteArrayView bytes) {
            !bytes.contains('\0');
 }
 
+// The folder part of a path as the file system has it: "/" for an entry of the root, "." for
+// a name without any folder.
+inline QByteArray parentOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0) {
+        return QByteArrayLiteral(".");
+    }
+    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
+}
+
 } // namespace moravel

@@ -52,8 +52,9 @@ bool putBackFromTrash(const logLine& record, const QString& desktop, Prompts& pr
         return false;
     }
     if (::unlink(best->info.constData()) != 0 && errno != ENOENT) {
+        const int reason = errno;
         prompts.showMessage(texts::trashInfoLeft(record.itemName, QFile::decodeName(best->info),
-                                                 QString::fromLocal8Bit(std::strerror(errno))));
+                                                 QString::fromLocal8Bit(std::strerror(reason))));
     }
     result.restored.push_back({logIndex, displayName(arrival.name)});
     return true;

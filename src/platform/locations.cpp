@@ -1,8 +1,11 @@
 #include "platform/locations.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include <sys/stat.h>
 
 namespace moravel {
 
@@ -60,6 +63,17 @@ QString desktopFolder(const Locations& locations, bool common) {
         return {};
     }
     return desktop;
+}
+
+void makeOwnerOnlyFolders(const QString& folder) {
+    QStringList missing;
+    for (QString p = QDir::cleanPath(folder); !QFileInfo::exists(p) && p != QFileInfo(p).path();
+         p = QFileInfo(p).path()) {
+        missing.prepend(p);
+    }
+    for (const QString& p : missing) {
+        ::mkdir(QFile::encodeName(p).constData(), 0700);
+    }
 }
 
 QString XdgLocations::desktopFolder(bool common) const {

@@ -39,6 +39,11 @@ public:
 // own records.
 QString desktopFolder(const Locations& locations, bool common);
 
+// Makes the folders missing on the way to `folder`, the folder itself included, owner-only, as
+// the freedesktop base-directory rules ask of the data folders: a fresh account may not have
+// ~/.local/share yet. Failures are left to whoever uses the folder next.
+void makeOwnerOnlyFolders(const QString& folder);
+
 // Folders given by the caller; tests use it to give the shared desktop a folder of its own.
 class FixedLocations final : public Locations {
 public:

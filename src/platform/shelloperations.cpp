@@ -65,14 +65,6 @@ QByteArray candidateName(const QByteArray& name, bool isFolder, int number, qsiz
     return cutTo(stem, nameMax - suffix.size() - extension.size()) + suffix + extension;
 }
 
-QByteArray parentOf(const QByteArray& path) {
-    const qsizetype slash = path.lastIndexOf('/');
-    if (slash < 0) {
-        return QByteArrayLiteral(".");
-    }
-    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
-}
-
 QByteArray lastPart(const QByteArray& path) {
     return path.mid(path.lastIndexOf('/') + 1);
 }

@@ -33,12 +33,7 @@ bool SingleInstance::checkSingleInstance() {
     }
     // The first start of a fresh account has no data folder yet; it is made as the
     // configuration's load would make it, owner-only.
-    const QString folder = QFileInfo(m_path).path();
-    if (!QFileInfo::exists(folder)) {
-        QDir().mkpath(folder);
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                          QFileDevice::ExeOwner);
-    }
+    makeOwnerOnlyFolders(QFileInfo(m_path).path());
     m_lock = std::make_unique<QLockFile>(m_path);
     // The lock is held for the whole life of the program, so its age says nothing; only a dead
     // holder makes it stale.

@@ -1,5 +1,7 @@
 #include "platform/trash.h"
 
+#include "engine/filename.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -18,11 +20,6 @@ namespace {
 struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
-
-QByteArray parentOf(const QByteArray& path) {
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash <= 0 ? QByteArrayLiteral("/") : path.left(slash);
-}
 
 // The top folder of the file system that holds `folder`: the last folder on the way up that is
 // on the same device.

@@ -516,14 +516,7 @@ bool findDataFolder(const Locations& locations, QString& folder, errorControl& e
     if (QFileInfo(folder).isDir()) {
         return true;
     }
-    QStringList missingFolders;
-    for (QString p = QFileInfo(folder).path(); !QFileInfo::exists(p) && p != QFileInfo(p).path();
-         p = QFileInfo(p).path()) {
-        missingFolders.prepend(p);
-    }
-    for (const QString& p : missingFolders) {
-        ::mkdir(QFile::encodeName(p).constData(), 0700);
-    }
+    makeOwnerOnlyFolders(QFileInfo(folder).path());
     return createFolder(folder, error);
 }
 

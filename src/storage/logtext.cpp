@@ -5,7 +5,6 @@
 #include "storage/localedatetime.h"
 
 #include <QLocale>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <array>
@@ -421,16 +420,12 @@ DateReader::DateReader(std::shared_ptr<const LocaleDateTimeFormat> format, int r
 
 DateReader::~DateReader() = default;
 
-bool DateReader::tryCandidate(Candidate& candidate, QStringView text, DateTimeValue& value) {
-    return candidate.reader.read(text, m_referenceYear, value);
-}
-
 bool DateReader::read(QStringView text, DateTimeValue& value) {
     DateTimeValue reading = 0;
     bool haveFallback = false;
     DateTimeValue fallback = 0;
     // Almost every text reads at once, in the current format and in the present.
-    if (tryCandidate(*m_first, text, reading)) {
+    if (m_first->reader.read(text, m_referenceYear, reading)) {
         if (reading <= m_latest + 1) {
             value = reading;
             return true;
@@ -442,7 +437,7 @@ bool DateReader::read(QStringView text, DateTimeValue& value) {
     // years fall into, is a misreading, not a record.
     const DateTimeValue earliest = toDateTimeValue(QDate(m_referenceYear - 50, 1, 1));
     const auto plausible = [&](Candidate& candidate) {
-        return tryCandidate(candidate, text, reading) && reading <= m_latest + 1 &&
+        return candidate.reader.read(text, m_referenceYear, reading) && reading <= m_latest + 1 &&
                reading >= earliest;
     };
     for (auto it = m_used.begin(); it != m_used.end(); ++it) {
@@ -473,17 +468,6 @@ bool DateReader::read(QStringView text, DateTimeValue& value) {
         return true;
     }
     return false;
-}
-
-const std::vector<std::shared_ptr<const LocaleDateTimeFormat>>& knownFormats() {
-    static const std::vector<std::shared_ptr<const LocaleDateTimeFormat>> formats = [] {
-        std::vector<std::shared_ptr<const LocaleDateTimeFormat>> list;
-        for (const KnownFormat& known : knownFormatList()) {
-            list.push_back(known.format);
-        }
-        return list;
-    }();
-    return formats;
 }
 
 QString FolderTexts::text(QByteArrayView bytes, bool ascii) {

@@ -72,7 +72,6 @@ public:
 
 private:
     struct Candidate;
-    bool tryCandidate(Candidate& candidate, QStringView text, DateTimeValue& value);
 
     int m_referenceYear;
     DateTimeValue m_latest;
@@ -81,9 +80,6 @@ private:
     std::vector<std::unique_ptr<Candidate>> m_others; // the rest, built on first need
     bool m_othersBuilt = false;
 };
-
-// Every distinct date-time format of the locales Qt knows, the C locale's first. Built once.
-const std::vector<std::shared_ptr<const LocaleDateTimeFormat>>& knownFormats();
 
 // The destination folders of the last records read: a log names few folders, each for many
 // records, which then share one text instead of a copy each.
